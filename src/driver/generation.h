@@ -1,0 +1,55 @@
+// One generation: everything a run of the model needs, owned by the caller and
+// passed explicitly, so that a test or a thread can run its own.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "accretion/accretion.h"
+#include "driver/planet.h"
+#include "driver/progress.h"
+#include "random/random.h"
+
+namespace orrery {
+
+// Running totals a caller may want to check (not part of the model).
+struct GenerationCounts {
+    std::uint64_t accretion_passes = 0;
+    std::uint64_t draws_after_star_mass = 0;
+    std::uint64_t draws_after_accretion = 0;
+    std::uint64_t draws_after_age = 0;
+    std::uint64_t draws_after_pipeline = 0;
+};
+
+struct Generation {
+    RandomState random;
+    double radians_per_rotation = 0.0;
+    Star star;
+    AccretionState accretion;
+    std::vector<Planet> planets;  // list order, which merges can leave out of distance order
+    int spin_resonance = 0;
+    ProgressSink* progress = nullptr;  // null: progress lines are dropped
+    GenerationCounts counts;
+
+    void report_progress(std::string_view line) {
+        if (progress) progress->write(line);
+    }
+};
+
+// Puts g back into the state of a fresh process (keeping its buffers) and
+// seeds the random source.
+void start_generation(Generation& g, std::uint32_t seed);
+
+double luminosity_from_mass(double mass);
+
+// Draws the star, accretes the planets, completes the star and runs the
+// planet pipeline. g must have been started.
+void generate_system(Generation& g);
+
+// The seed the program's clock gives for a calendar time: its low 32 bits.
+inline std::uint32_t seed_from_time(std::int64_t seconds) {
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(seconds));
+}
+
+}  // namespace orrery
