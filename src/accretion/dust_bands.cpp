@@ -12,6 +12,7 @@ void reset_disc(Generation& g, double inner, double outer) {
     AccretionState& acc = g.accretion;
     acc.dust_bands.clear();
     acc.dust_bands.push_back(DustBand{inner, outer, 1, 1});
+    ++acc.band_changes;
     g.planets.clear();
     acc.dust_left = 1;
     acc.cloud_eccentricity = 0.2;
@@ -24,14 +25,33 @@ int dust_in_range(const Generation& g, double lo, double hi) {
     while (i < n && !(bands[i].outer_edge >= lo)) ++i;
     if (i == n) return 0;
     // The first band reaching lo counts even when it starts beyond hi.
-    int found = bands[i].has_dust;
-    for (++i; i < n && bands[i].inner_edge < hi; ++i) found |= bands[i].has_dust;
-    return found;
+    if (bands[i].has_dust) return 1;
+    for (++i; i < n && bands[i].inner_edge < hi; ++i)
+        if (bands[i].has_dust) return 1;
+    return 0;
+}
+
+void collect_dust_spans(AccretionState& acc) {
+    acc.dust_spans.clear();
+    bool extends = false;
+    for (std::size_t i = 0; i < acc.dust_bands.size(); ++i) {
+        const DustBand& b = acc.dust_bands[i];
+        if (!b.has_dust) {
+            extends = false;
+        } else if (extends) {
+            acc.dust_spans.back().outer_edge = b.outer_edge;
+        } else {
+            acc.dust_spans.push_back(DustSpan{b.inner_edge, b.outer_edge, i == 0});
+            extends = true;
+        }
+    }
+    acc.spans_of_change = acc.band_changes;
 }
 
 void update_dust_bands(Generation& g, double lo, double hi, double mass, double crit,
                        double inj_lo, double inj_hi) {
     AccretionState& acc = g.accretion;
+    ++acc.band_changes;
     // A body above the critical mass takes the gas of the range it sweeps.
     int gas_remains = mass <= crit ? 1 : 0;
     acc.dust_left = 0;

@@ -1,6 +1,8 @@
 // A grown nucleus either merges with the first planet whose orbit it comes too
 // close to, or joins the planet list in distance order.
 #include <cmath>
+#include <stdexcept>
+#include <string>
 
 #include "accretion/accretion.h"
 #include "driver/generation.h"
@@ -15,7 +17,7 @@ void merge_or_insert_planet(Generation& g, double a, double e, double mass, doub
         // The nucleus's reach uses the reduced mass left by the previous test
         // (the planet before this one), not a term of its own.
         double mu_n = acc.reduced_mass;
-        double mu_p = reduced_mass_of(p.mass);
+        double mu_p = remembered_reduced_mass(acc, p.mass);
         acc.reduced_mass = mu_p;
         double gap = p.distance - a;
         double d_n;
@@ -58,6 +60,19 @@ void merge_or_insert_planet(Generation& g, double a, double e, double mass, doub
     auto at = planets.begin();
     while (at != planets.end() && !(at->distance > a)) ++at;
     planets.insert(at, planet);
+}
+
+void check_planets(const std::vector<Planet>& planets) {
+    for (std::size_t i = 0; i < planets.size(); ++i) {
+        const Planet& p = planets[i];
+        auto fail = [i](const char* what) {
+            throw std::logic_error("planet " + std::to_string(i + 1) + ": " + what);
+        };
+        // Negated comparisons so that a NaN fails too.
+        if (!(p.mass > 0 && std::isfinite(p.mass))) fail("mass is not positive and finite");
+        if (!(p.distance > 0 && std::isfinite(p.distance))) fail("distance is not positive and finite");
+        if (!(p.eccentricity >= 0 && p.eccentricity < 1)) fail("eccentricity is outside [0, 1)");
+    }
 }
 
 }  // namespace orrery

@@ -47,6 +47,11 @@ double luminosity_from_mass(double mass);
 // planet pipeline. g must have been started.
 void generate_system(Generation& g);
 
+// The first half of generate_system, for callers that time or check the
+// stages apart: the star, the accretion stage, then the star's lifetime, age
+// and radii. generate_system is this followed by compute_planet_environment.
+void form_star_and_planets(Generation& g);
+
 // The seed the program's clock gives for a calendar time: its low 32 bits.
 inline std::uint32_t seed_from_time(std::int64_t seconds) {
     return static_cast<std::uint32_t>(static_cast<std::uint64_t>(seconds));

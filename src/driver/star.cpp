@@ -29,7 +29,7 @@ double luminosity_from_mass(double mass) {
     return std::pow(mass, 0.5 * (2.0 - mass) + 4.4);
 }
 
-void generate_system(Generation& g) {
+void form_star_and_planets(Generation& g) {
     g.radians_per_rotation = 6.2831853072;
     Star& star = g.star;
     star.mass_ratio = uniform_between(g.random, 0.6, 1.3);
@@ -48,7 +48,10 @@ void generate_system(Generation& g) {
     g.counts.draws_after_age = g.random.outputs;
     star.ecosphere_radius = std::sqrt(star.luminosity_ratio);
     star.greenhouse_radius = star.ecosphere_radius * 0.93;
+}
 
+void generate_system(Generation& g) {
+    form_star_and_planets(g);
     compute_planet_environment(g);
     g.counts.draws_after_pipeline = g.random.outputs;
 }

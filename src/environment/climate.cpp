@@ -53,8 +53,25 @@ double compute_cloud_cover(double temperature, double min_molecular_weight, doub
 
 double compute_ice_cover(double hydrosphere, double temperature) {
     double t = temperature <= 328 ? temperature : 328;
-    double i = std::pow((328 - t) / 90, 5.0);
-    double j = 1.5 * hydrosphere < i ? 1.5 * hydrosphere : i;
+    double base = (328 - t) / 90;
+    double cap = 1.5 * hydrosphere;
+    // Ice is limited by the water there is to freeze: on a cold or dry world
+    // the cap is far below the fifth power, whose exact value then does not
+    // matter. Four products give that power within a few parts in 1e16 (in
+    // the normal range), the library's within one unit in the last place, so
+    // a product clear of the cap by 1e-12 decides the comparison and the
+    // library call is needed only near it or below it. Hot surfaces hold no
+    // ice: the base is then exactly +0, whose fifth power is +0.
+    double i;
+    if (base == 0) {
+        i = 0.0;
+    } else {
+        double b2 = base * base;
+        double lower = b2 * b2 * base * (1 - 1e-12);
+        if (lower >= 1e-290 && lower <= 1e290 && cap < lower) return cap <= 1 ? cap : 1;
+        i = std::pow(base, 5.0);
+    }
+    double j = cap < i ? cap : i;
     return j <= 1 ? j : 1;
 }
 
@@ -92,9 +109,15 @@ void settle_surface_temperature(Generation& g, Planet& planet) {
     const double m = planet.min_molecular_weight;
     const double p = planet.surface_pressure;
     const double tau = compute_optical_depth(m, p);
+    // The greenhouse rise's two powers depend on the atmosphere alone, not on
+    // the temperature being settled: they are taken once per planet, and the
+    // rise is then formed as compute_greenhouse_rise forms it.
+    const double depth_term = std::pow(0.75 * tau + 1, 0.25) - 1;
+    const double pressure_term = std::pow(p / 1000, 0.25) * 0.43;
+    auto greenhouse_rise = [&](double effective_temp) { return depth_term * effective_temp * pressure_term; };
     // Effective temperature for a start albedo of 0.39, plus greenhouse.
     double te0 = std::sqrt(e / d) * 0.9661797896193187 * 255;
-    double t = compute_greenhouse_rise(tau, te0, p) + te0;
+    double t = greenhouse_rise(te0) + te0;
     if (!(std::fabs(t - (t - 5)) > 1)) {
         planet.hydrosphere = 0;
         planet.cloud_cover = 0;
@@ -103,14 +126,18 @@ void settle_surface_temperature(Generation& g, Planet& planet) {
         planet.surface_temp = t;
         return;
     }
+    // The water there is, and the star's light at this distance, do not
+    // change while the temperature settles.
+    const double h = compute_hydrosphere(planet.volatile_inventory, planet.radius);
+    const double light = std::sqrt(e / d);
     for (;;) {
-        double h = compute_hydrosphere(planet.volatile_inventory, planet.radius);
         double c = compute_cloud_cover(t, m, planet.radius, h);
         double i = compute_ice_cover(h, t);
         double w = (t <= 273 || t >= planet.boiling_point) ? 0 : h;  // liquid only between freezing and boiling
         double a = compute_albedo(g.random, w, c, i, p);
-        double te = compute_effective_temp(e, d, a);
-        double next = compute_greenhouse_rise(tau, te, p) + te;
+        // compute_effective_temp, with the light taken once.
+        double te = std::pow((1 - a) / 0.7, 0.25) * light * 255;
+        double next = greenhouse_rise(te) + te;
         if (std::fabs(next - t) > 1) {
             t = next;
             continue;

@@ -1,0 +1,63 @@
+// Small helpers shared by the unit tests of the core model.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "orrery/orrery.h"
+#include "random/random.h"
+
+namespace orrery::testing {
+
+inline std::uint64_t double_bits(double d) {
+    std::uint64_t b;
+    std::memcpy(&b, &d, sizeof b);
+    return b;
+}
+
+// Bit-for-bit equality of two doubles (NaN matches NaN), with both values in
+// the failure message.
+inline ::testing::AssertionResult same_double(double expected, double actual) {
+    if (std::isnan(expected) && std::isnan(actual)) return ::testing::AssertionSuccess();
+    if (double_bits(expected) == double_bits(actual)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "expected " << expected << " (bits " << std::hex
+                                         << double_bits(expected) << "), got " << actual << " (bits "
+                                         << double_bits(actual) << std::dec << ")";
+}
+
+// The generator state before tempering that produces a given output: lets a
+// test decide exactly what the next draws return.
+inline std::uint32_t untemper(std::uint32_t y) {
+    y ^= y >> 18;
+    y ^= (y << 15) & 0xefc60000u;
+    std::uint32_t x = y;
+    for (int i = 0; i < 5; ++i) x = y ^ ((x << 7) & 0x9d2c5680u);
+    y = x;
+    x = y;
+    for (int i = 0; i < 3; ++i) x = y ^ (x >> 11);
+    return x;
+}
+
+// Puts r in a state whose next outputs are exactly the given values (at most
+// 624 of them).
+inline void force_outputs(RandomState& r, std::initializer_list<std::uint32_t> outputs) {
+    int i = 0;
+    for (std::uint32_t v : outputs) r.words[i++] = untemper(v);
+    r.index = 0;
+    r.outputs = 0;
+}
+
+// A generation on the heap (it carries the whole generator state), seeded and
+// in the state of a fresh process.
+inline std::unique_ptr<Generation> fresh_generation(std::uint32_t seed = 42) {
+    auto g = std::make_unique<Generation>();
+    start_generation(*g, seed);
+    return g;
+}
+
+}  // namespace orrery::testing

@@ -1,0 +1,51 @@
+// batch: every system of a range of seeds, as JSON Lines or CSV, in seed
+// order whatever the number of threads.
+#include <memory>
+
+#include <CLI/CLI.hpp>
+
+#include "commands.h"
+#include "common.h"
+#include "csv.h"
+#include "json.h"
+
+namespace orrery::lab {
+
+void add_batch_command(CLI::App& app) {
+    struct Options {
+        SeedRange range;
+        std::string format = "jsonl";
+        unsigned threads = 1;
+        std::string output;
+    };
+    auto opt = std::make_shared<Options>();
+    CLI::App* cmd = app.add_subcommand("batch", "Every system of a range of seeds, for programs to read");
+    cmd->add_option_function<std::string>(
+           "--seeds", [opt](const std::string& s) { opt->range = parse_seed_range(s); },
+           "Inclusive range of seeds A..B")
+        ->type_name("A..B")
+        ->required();
+    cmd->add_option("--format", opt->format, "jsonl: one JSON object per system per line; csv: one row per planet")
+        ->check(CLI::IsMember({"jsonl", "csv"}))
+        ->capture_default_str();
+    add_threads_option(*cmd, &opt->threads);
+    add_output_option(*cmd, &opt->output);
+    cmd->callback([opt] {
+        Output out(opt->output);
+        const bool csv = opt->format == "csv";
+        if (csv) out.write(csv_header());
+        run_seeds_in_order(
+            opt->range, opt->threads,
+            [csv](Generation& g, std::uint32_t seed, std::string& text) {
+                generate_seed(g, seed);
+                if (csv)
+                    append_csv_rows(text, seed, g.planets);
+                else
+                    append_json_line(text, system_json(seed, g.star, g.planets));
+            },
+            [&out](std::uint32_t, const std::string& text) { out.write(text); });
+        out.commit();
+    });
+}
+
+}  // namespace orrery::lab

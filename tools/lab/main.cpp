@@ -1,0 +1,62 @@
+// orrery-lab: the systems of orrery, named by their seed: one at a time or
+// many at once, as text, JSON or CSV, and searched for the worlds one wants.
+#include <cstdio>
+#include <iostream>
+#include <new>
+
+#include <CLI/CLI.hpp>
+
+#include "commands.h"
+#include "common.h"
+
+// Stands in until the picture commands are built into the program.
+__attribute__((weak)) void orrery::lab::add_picture_commands(CLI::App&) {}
+
+namespace {
+
+constexpr int EXIT_OUTPUT_ERROR = 1;
+constexpr int EXIT_USAGE = 2;
+
+int usage_error(const std::string& message) {
+    std::cerr << "orrery-lab: " << message << "\nRun 'orrery-lab --help' for usage.\n";
+    return EXIT_USAGE;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{
+        "orrery-lab: the planetary systems of orrery, named by their seed. Show one, write many as JSON "
+        "or CSV, find the worlds you care about, time the build.",
+        "orrery-lab"};
+    app.set_version_flag("--version", std::string("orrery-lab ") + ORRERY_VERSION);
+    // At most one command; none at all is reported after parsing, so that a
+    // misspelt command is named as such rather than as a missing one.
+    app.require_subcommand(0, 1);
+    orrery::lab::add_show_command(app);
+    orrery::lab::add_batch_command(app);
+    orrery::lab::add_find_command(app);
+    orrery::lab::add_bench_command(app);
+    orrery::lab::add_picture_commands(app);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        if (e.get_exit_code() == 0) return app.exit(e);  // --help, --version: standard output
+        return usage_error(e.what());
+    } catch (const orrery::lab::UsageError& e) {
+        return usage_error(e.what());
+    } catch (const orrery::lab::OutputError& e) {
+        std::cerr << "orrery-lab: " << e.what() << "\n";
+        return EXIT_OUTPUT_ERROR;
+    } catch (const std::bad_alloc&) {
+        std::cerr << "orrery-lab: out of memory\n";
+        return EXIT_OUTPUT_ERROR;
+    }
+    if (app.get_subcommands().empty()) {
+        std::string names;
+        for (const CLI::App* sub : app.get_subcommands({})) names += (names.empty() ? "" : ", ") + sub->get_name();
+        return usage_error("no command given; choose one of " + names);
+    }
+    return 0;
+}

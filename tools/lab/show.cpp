@@ -1,0 +1,52 @@
+// show: one system, named by its seed or by the second orrery would have
+// written it.
+#include <cstdio>
+#include <memory>
+
+#include <CLI/CLI.hpp>
+
+#include "commands.h"
+#include "common.h"
+#include "json.h"
+
+namespace orrery::lab {
+
+void add_show_command(CLI::App& app) {
+    struct Options {
+        std::uint32_t seed = 0;
+        std::string format = "text";
+        std::string output;
+        bool progress = false;
+    };
+    auto opt = std::make_shared<Options>();
+    CLI::App* cmd = app.add_subcommand(
+        "show", "One system: the report orrery writes to New.System in that second, or every value as JSON");
+    add_seed_options(*cmd, &opt->seed);
+    cmd->add_option("--format", opt->format, "text: the New.System report; json: every value of star and planets")
+        ->check(CLI::IsMember({"text", "json"}))
+        ->capture_default_str();
+    add_output_option(*cmd, &opt->output);
+    cmd->add_flag("--progress", opt->progress, "Print the generation's progress lines on standard error");
+    cmd->callback([opt] {
+        auto g = std::make_unique<Generation>();
+        StreamProgress sink(stderr);
+        g->progress = opt->progress ? &sink : nullptr;
+        start_generation(*g, opt->seed);
+        generate_system(*g);
+        g->progress = nullptr;
+        std::fflush(stderr);
+
+        std::string text;
+        if (opt->format == "json") {
+            text = system_json(opt->seed, g->star, g->planets).dump(2);
+            text += '\n';
+        } else {
+            append_system_report(text, g->star, g->planets);
+        }
+        Output out(opt->output);
+        out.write(text);
+        out.commit();
+    });
+}
+
+}  // namespace orrery::lab
