@@ -20,6 +20,12 @@ void start_generation(Generation& g, std::uint32_t seed) {
     g.planets.clear();
     g.spin_resonance = 0;
     g.counts = GenerationCounts{};
+    // Room for a large system from the start, so that a single run does not
+    // grow its lists step by step (a batch keeps the room between systems).
+    acc.dust_bands.reserve(64);
+    acc.scratch.reserve(128);
+    acc.dust_spans.reserve(32);
+    g.planets.reserve(32);
 }
 
 // Main-sequence mass-luminosity relation; both branches meet with exponent

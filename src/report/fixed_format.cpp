@@ -186,12 +186,13 @@ std::size_t format_fixed_as(char* out, double value, int width, int run_precisio
     int whole_digits = digit_count(whole);
     std::size_t len = static_cast<std::size_t>(whole_digits + precision + (precision > 0) + negative);
     std::size_t field = len;
-    if (width > 0 && static_cast<std::size_t>(width) > len) {
-        field = static_cast<std::size_t>(width);
+    int pad = width - static_cast<int>(len);
+    if (pad > 0) {
+        field = len + static_cast<unsigned>(pad);
         // The buffer always holds FIXED_FORMAT_MAX bytes, so a short pad is
         // one fixed-size store.
-        if (field - len <= sizeof SPACES) std::memcpy(out, SPACES, sizeof SPACES);
-        else std::memset(out, ' ', field - len);
+        if (pad <= static_cast<int>(sizeof SPACES)) std::memcpy(out, SPACES, sizeof SPACES);
+        else std::memset(out, ' ', static_cast<unsigned>(pad));
     }
     char* p = out + field;
     if (precision > 0) {
