@@ -60,4 +60,16 @@ inline std::unique_ptr<Generation> fresh_generation(std::uint32_t seed = 42) {
     return g;
 }
 
+// A star of one solar mass: luminosity 1, ecosphere at 1 AU.
+inline Star sun_like_star() {
+    Star s;
+    s.mass_ratio = 1.0;
+    s.luminosity_ratio = 1.0;
+    s.main_sequence_life = 1e10;
+    s.age = 4.6e9;
+    s.ecosphere_radius = 1.0;
+    s.greenhouse_radius = 0.93;
+    return s;
+}
+
 }  // namespace orrery::testing

@@ -24,17 +24,6 @@ const double EARTH_MASS = 1.0 / 332775.64;  // in solar masses
 double below(double x) { return std::nextafter(x, -INF); }
 double above(double x) { return std::nextafter(x, INF); }
 
-Star sun_like_star() {
-    Star s;
-    s.mass_ratio = 1.0;
-    s.luminosity_ratio = 1.0;
-    s.main_sequence_life = 1e10;
-    s.age = 4.6e9;
-    s.ecosphere_radius = 1.0;
-    s.greenhouse_radius = 0.93;
-    return s;
-}
-
 // A started generation around a sun-like star, with progress lines captured.
 struct Bench {
     std::unique_ptr<Generation> g = fresh_generation(42);

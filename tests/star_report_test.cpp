@@ -124,17 +124,6 @@ TEST(Report, GasLabelNamesTheLightestGasHeavierThanTheLimit) {
 
 // ---------------------------------------------------------------- report text
 
-Star sun_like_star() {
-    Star s;
-    s.mass_ratio = 1.0;
-    s.luminosity_ratio = 1.0;
-    s.main_sequence_life = 1e10;
-    s.age = 4.6e9;
-    s.ecosphere_radius = 1.0;
-    s.greenhouse_radius = 0.93;
-    return s;
-}
-
 const char* const SUN_HEADER =
     "                         SYSTEM  CHARACTERISTICS\n"
     "Mass of central star:           1.000 solar masses\n"

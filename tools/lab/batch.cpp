@@ -20,11 +20,7 @@ void add_batch_command(CLI::App& app) {
     };
     auto opt = std::make_shared<Options>();
     CLI::App* cmd = app.add_subcommand("batch", "Every system of a range of seeds, for programs to read");
-    cmd->add_option_function<std::string>(
-           "--seeds", [opt](const std::string& s) { opt->range = parse_seed_range(s); },
-           "Inclusive range of seeds A..B")
-        ->type_name("A..B")
-        ->required();
+    add_seed_range_option(*cmd, &opt->range)->required();
     cmd->add_option("--format", opt->format, "jsonl: one JSON object per system per line; csv: one row per planet")
         ->check(CLI::IsMember({"jsonl", "csv"}))
         ->capture_default_str();

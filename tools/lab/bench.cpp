@@ -30,11 +30,9 @@ void add_bench_command(CLI::App& app) {
         "bench",
         "Generate and format a range of systems in memory; print systems per second and a signature: "
         "FNV-1a 64 over each seed's progress lines then report, in seed order");
-    cmd->add_option_function<std::string>(
-        "--seeds", [opt](const std::string& s) { opt->range = parse_seed_range(s); },
-        "Inclusive range of seeds A..B (default " + std::to_string(BENCH_FIRST_SEED) + ".." +
-            std::to_string(BENCH_LAST_SEED) + ")")
-        ->type_name("A..B");
+    add_seed_range_option(*cmd, &opt->range,
+                          "Inclusive range of seeds A..B (default " + std::to_string(BENCH_FIRST_SEED) + ".." +
+                              std::to_string(BENCH_LAST_SEED) + ")");
     add_threads_option(*cmd, &opt->threads);
     cmd->callback([opt] {
         std::uint64_t hash = FNV1A64_OFFSET;

@@ -130,6 +130,13 @@ void add_seed_options(CLI::App& cmd, std::uint32_t* seed) {
 
 unsigned default_threads() { return std::max(1u, std::thread::hardware_concurrency()); }
 
+CLI::Option* add_seed_range_option(CLI::App& cmd, SeedRange* range, const std::string& help) {
+    return cmd
+        .add_option_function<std::string>(
+            "--seeds", [range](const std::string& s) { *range = parse_seed_range(s); }, help)
+        ->type_name("A..B");
+}
+
 void add_threads_option(CLI::App& cmd, unsigned* threads) {
     *threads = default_threads();
     cmd.add_option_function<std::string>(

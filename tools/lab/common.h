@@ -53,6 +53,10 @@ void add_seed_options(CLI::App& cmd, std::uint32_t* seed);
 
 // Adds --threads N (default: all cores; 0 is a usage error).
 void add_threads_option(CLI::App& cmd, unsigned* threads);
+
+// Adds --seeds A..B; after parsing, *range holds the inclusive range.
+CLI::Option* add_seed_range_option(CLI::App& cmd, SeedRange* range,
+                                   const std::string& help = "Inclusive range of seeds A..B");
 // The number of cores, at least 1.
 unsigned default_threads();
 

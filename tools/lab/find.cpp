@@ -43,11 +43,7 @@ void add_find_command(CLI::App& app) {
         "find",
         "The planets of a range of seeds that meet every criterion; by default Earth-like worlds. "
         "A range LO:HI is inclusive; leave a side empty to leave it open (e.g. 10: or :1.5)");
-    cmd->add_option_function<std::string>(
-           "--seeds", [opt](const std::string& s) { opt->range = parse_seed_range(s); },
-           "Inclusive range of seeds A..B")
-        ->type_name("A..B")
-        ->required();
+    add_seed_range_option(*cmd, &opt->range)->required();
     auto interval_option = [&](const char* name, Interval* target, const char* what) {
         cmd->add_option_function<std::string>(
             name,

@@ -77,7 +77,6 @@ void write_file(const std::string& path, const std::string& text) {
 void add_stats_command(CLI::App& app) {
     struct Options {
         SeedRange range;
-        std::string range_text;
         unsigned threads = 1;
         std::string dir;
     };
@@ -86,15 +85,7 @@ void add_stats_command(CLI::App& app) {
         "stats",
         "The distributions over a range of seeds: a summary on standard output and, with -o, SVG plots and "
         "an index.html that shows them");
-    cmd->add_option_function<std::string>(
-           "--seeds",
-           [opt](const std::string& s) {
-               opt->range = parse_seed_range(s);
-               opt->range_text = std::to_string(opt->range.first) + ".." + std::to_string(opt->range.last);
-           },
-           "Inclusive range of seeds A..B")
-        ->type_name("A..B")
-        ->required();
+    add_seed_range_option(*cmd, &opt->range)->required();
     add_threads_option(*cmd, &opt->threads);
     cmd->add_option_function<std::string>(
         "-o,--output",
@@ -107,6 +98,7 @@ void add_stats_command(CLI::App& app) {
         ->type_name("DIR");
     cmd->callback([opt] {
         if (!opt->dir.empty()) make_plot_directory(opt->dir);
+        const std::string range_text = std::to_string(opt->range.first) + ".." + std::to_string(opt->range.last);
         const Criteria earth_like;
         SystemStats stats;
         run_seeds_in_order(
@@ -121,9 +113,9 @@ void add_stats_command(CLI::App& app) {
         if (!opt->dir.empty()) {
             const std::vector<PlotFile> plots = stats.plots();
             for (const PlotFile& p : plots) write_file(opt->dir + "/" + p.name, p.svg);
-            write_file(opt->dir + "/index.html", stats.index_html(opt->range_text, plots));
+            write_file(opt->dir + "/index.html", stats.index_html(range_text, plots));
         }
-        write_file("-", stats.summary(opt->range_text));
+        write_file("-", stats.summary(range_text));
     });
 }
 

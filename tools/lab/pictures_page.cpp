@@ -137,16 +137,7 @@ std::string system_page(std::uint32_t seed, const Star& star, const std::vector<
     if (diagram.rfind("<?xml", 0) == 0) diagram.erase(0, diagram.find('\n') + 1);
 
     XmlWriter w;
-    w.raw("<!DOCTYPE html>\n");
-    w.open("html", {{"lang", "en"}, {"xmlns", "http://www.w3.org/1999/xhtml"}});
-    w.open("head");
-    w.empty("meta", {{"charset", "utf-8"}});
-    w.empty("meta", {{"name", "viewport"}, {"content", "width=device-width, initial-scale=1"}});
-    w.element("title", {}, "Planetary system of seed " + seed_text);
-    w.open("style");
-    w.raw(STYLE);
-    w.close();
-    w.close();
+    open_html_page(w, "Planetary system of seed " + seed_text, STYLE);
 
     w.open("body");
     w.open("main");

@@ -531,14 +531,7 @@ std::vector<PlotFile> SystemStats::plots() const {
 
 std::string SystemStats::index_html(std::string_view range, const std::vector<PlotFile>& plots) const {
     XmlWriter w;
-    w.raw("<!DOCTYPE html>\n");
-    w.open("html", {{"lang", "en"}, {"xmlns", "http://www.w3.org/1999/xhtml"}});
-    w.open("head");
-    w.empty("meta", {{"charset", "utf-8"}});
-    w.empty("meta", {{"name", "viewport"}, {"content", "width=device-width, initial-scale=1"}});
-    w.element("title", {}, "Orrery statistics, seeds " + std::string(range));
-    w.open("style");
-    w.raw(R"(
+    open_html_page(w, "Orrery statistics, seeds " + std::string(range), R"(
 body { margin: 0; background: #FFFFFF; color: #1A1A1A;
   font: 16px/1.45 'DejaVu Sans', 'Segoe UI', Roboto, 'Helvetica Neue', Arial, sans-serif; }
 main { max-width: 1000px; margin: 0 auto; padding: 16px; }
@@ -548,8 +541,6 @@ figure { margin: 1.5em 0; }
 figure img { display: block; width: 100%; height: auto; border: 1px solid #E0E0E0; }
 figcaption { color: #444444; margin-top: 0.3em; }
 )");
-    w.close();
-    w.close();
     w.open("body");
     w.open("main");
     w.element("h1", {}, "Orrery statistics, seeds " + std::string(range));

@@ -156,4 +156,17 @@ std::string XmlWriter::finish() {
     return s;
 }
 
+void open_html_page(XmlWriter& w, std::string_view title, std::string_view style) {
+    w.raw("<!DOCTYPE html>\n");
+    w.open("html", {{"lang", "en"}, {"xmlns", "http://www.w3.org/1999/xhtml"}});
+    w.open("head");
+    w.empty("meta", {{"charset", "utf-8"}});
+    w.empty("meta", {{"name", "viewport"}, {"content", "width=device-width, initial-scale=1"}});
+    w.element("title", {}, title);
+    w.open("style");
+    w.raw(style);
+    w.close();
+    w.close();
+}
+
 }  // namespace orrery::lab

@@ -55,4 +55,9 @@ private:
     std::vector<std::string> stack_;
 };
 
+// Starts a self-contained HTML page: doctype, <html>, and a <head> with the
+// character set, a viewport for phones, the title and an inline style sheet.
+// Leaves <html> open for the body.
+void open_html_page(XmlWriter& w, std::string_view title, std::string_view style);
+
 }  // namespace orrery::lab
