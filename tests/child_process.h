@@ -98,6 +98,19 @@ inline bool nobody_can_run(const std::string& program) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+// The environment entries a program run under faketime needs besides TZ: in
+// a sanitized build the sanitizer's runtime wants to be loaded first, but
+// faketime's library is preloaded ahead of it (it only touches the clock).
+inline std::vector<std::string> faketime_env() {
+    std::vector<std::string> env = {"TZ=UTC"};
+#if defined(__SANITIZE_ADDRESS__)
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    std::string options = asan && *asan ? std::string(asan) + ":" : std::string();
+    env.push_back("ASAN_OPTIONS=" + options + "verify_asan_link_order=0");
+#endif
+    return env;
+}
+
 // One child process. Standard input is /dev/null; standard output and error
 // go to files of the child's own (or to the paths given), never into the
 // working directory under test.
@@ -105,7 +118,7 @@ class Child {
 public:
     struct Options {
         std::filesystem::path dir{};              // working directory
-        std::vector<std::string> extra_env{};     // "NAME=value" added to this process's environment
+        std::vector<std::string> extra_env{};     // "NAME=value", added to or replacing this process's
         std::filesystem::path stdout_path{};      // default: a file of the child's own
         std::filesystem::path stderr_path{};      // default: a file of the child's own
         bool as_nobody = false;                   // run as the unprivileged user 65534 (needs root)
@@ -121,7 +134,13 @@ public:
         for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
         std::vector<std::string> env_strings;
-        for (char** e = environ; *e; ++e) env_strings.emplace_back(*e);
+        auto name_of = [](const std::string& e) { return e.substr(0, e.find('=')); };
+        for (char** e = environ; *e; ++e) {
+            std::string entry(*e);
+            bool replaced = false;
+            for (const std::string& extra : options_.extra_env) replaced = replaced || name_of(extra) == name_of(entry);
+            if (!replaced) env_strings.push_back(entry);
+        }
         for (const std::string& e : options_.extra_env) env_strings.push_back(e);
         std::vector<char*> env;
         for (std::string& e : env_strings) env.push_back(e.data());

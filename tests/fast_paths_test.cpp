@@ -91,7 +91,9 @@ Outcome generate(std::uint32_t seed, Mode mode) {
     o.planets = g->planets;
     o.star = g->star;
     o.counts = g->counts;
-    if (mode == Mode::watched) EXPECT_EQ(observer.draws, g->random.outputs) << "seed " << seed;
+    if (mode == Mode::watched) {
+        EXPECT_EQ(observer.draws, g->random.outputs) << "seed " << seed;
+    }
     return o;
 }
 

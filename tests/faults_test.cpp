@@ -51,7 +51,7 @@ TEST(OrreryFaults, AnUnwritableDirectoryIsReportedAfterTheProgress) {
     std::string faketime = find_on_path("faketime");
     if (faketime.empty()) GTEST_SKIP() << "faketime is not installed (scripts/setup-deps installs it)";
     ScratchDir dir("unwritable");
-    Child::Options options{.dir = dir.path(), .extra_env = {"TZ=UTC"}};
+    Child::Options options{.dir = dir.path(), .extra_env = faketime_env()};
     std::string why = make_unwritable(dir.path(), ORRERY_BINARY, options);
     if (!why.empty()) GTEST_SKIP() << why;
     if (options.as_nobody && !nobody_can_run(faketime)) GTEST_SKIP() << "the unprivileged user cannot run faketime";

@@ -64,7 +64,7 @@ TEST(Memcheck, OrreryRunsCleanAndWritesTheWholeReport) {
         argv.insert(argv.end(), MEMCHECK.begin(), MEMCHECK.end());
         argv.push_back(ORRERY_BINARY);
         ScratchDir work("memcheck-run");
-        auto child = run_child(argv, {.dir = work.path(), .extra_env = {"TZ=UTC"}}, std::chrono::seconds(120));
+        auto child = run_child(argv, {.dir = work.path(), .extra_env = faketime_env()}, std::chrono::seconds(120));
         EXPECT_EQ(child->describe(), "exit 0") << slurp(log) << child->err();
         EXPECT_EQ(slurp(log), "") << "memcheck reported problems";
 

@@ -40,8 +40,8 @@ static_assert(std::uint64_t(SWEEP_SEEDS) * SWEEP_STRIDE > std::numeric_limits<st
 // of consecutive ones starting at 2025-01-01 00:00:00 UTC.
 constexpr std::uint32_t RECENT_FIRST_SEED = 1735689600;
 
-// A system takes milliseconds; one that has not finished after a second is
-// stuck in a loop.
+// A seed's two generations take well under a millisecond; one that has not
+// finished after a second is stuck in a loop.
 constexpr std::chrono::milliseconds SEED_TIME_LIMIT{1000};
 
 // Runs work(0) .. work(count - 1) in order on a worker thread. If any one call

@@ -1,9 +1,9 @@
 // The report prints a few hundred numbers per system, and the C library's %f
-// path (multi-precision digit generation for every value) used to cost more
-// than the whole generation. Every value the report prints is small, so it is
-// rounded here exactly with one 128-bit product and a shift; anything outside
-// that range (huge magnitudes, infinities, NaN, odd precisions) goes to the C
-// library, so the bytes are always printf's own.
+// path (multi-precision digit generation for every value) costs more than the
+// whole generation. The values a report prints are small, so they are rounded
+// here exactly with one 128-bit product and a shift; anything outside that
+// range (huge magnitudes, infinities, NaN, precisions beyond 17) goes to the
+// C library, so the bytes are always printf's own.
 #include "report/fixed_format.h"
 
 #include <cstdint>
@@ -80,20 +80,6 @@ inline int digit_count(std::uint64_t n) {
     return k;
 }
 
-// The integer and fractional digits of n / 10^precision. The common
-// precisions divide by constants, which the compiler turns into products.
-inline void split_point(std::uint64_t n, int precision, std::uint64_t& whole, std::uint64_t& frac) {
-    switch (precision) {
-        case 0: whole = n; break;
-        case 1: whole = n / 10; break;
-        case 2: whole = n / 100; break;
-        case 3: whole = n / 1000; break;
-        case 6: whole = n / 1000000; break;
-        default: whole = n / POW10[precision]; break;
-    }
-    frac = n - whole * POW10[precision];
-}
-
 constexpr char SPACES[32] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
                              ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
 
@@ -157,10 +143,6 @@ inline bool scaled_round(std::uint64_t bits, int precision, std::uint64_t& resul
     return true;
 }
 
-}  // namespace
-
-namespace {
-
 // The whole formatting with the precision known when compiled (the report's
 // conversions), so that the scaling and the split at the point are products
 // and shifts; P < 0 takes the precision at run time.
@@ -176,10 +158,10 @@ std::size_t format_fixed_as(char* out, double value, int width, int run_precisio
     std::uint64_t frac;
     if constexpr (P >= 0) {
         whole = n / POW10[P];
-        frac = n - whole * POW10[P];
     } else {
-        split_point(n, precision, whole, frac);
+        whole = n / POW10[precision];
     }
+    frac = n - whole * POW10[precision];
     // printf keeps the sign of negative zero and of negatives that round to
     // zero ("-0.000").
     bool negative = (bits >> 63) != 0;
