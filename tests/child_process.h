@@ -122,7 +122,7 @@ public:
         std::filesystem::path stdout_path{};      // default: a file of the child's own
         std::filesystem::path stderr_path{};      // default: a file of the child's own
         bool as_nobody = false;                   // run as the unprivileged user 65534 (needs root)
-        long long file_size_limit = -1;           // bytes; writes past it fail with EFBIG, as on a full disk
+        long long file_size_limit = -1;           // bytes, as `ulimit -f` sets it (SIGXFSZ left at its default)
     };
 
     Child(const std::vector<std::string>& argv, Options options) : options_(std::move(options)) {
@@ -165,9 +165,9 @@ public:
             if (size_limit >= 0) {
                 struct rlimit rl;
                 rl.rlim_cur = rl.rlim_max = static_cast<rlim_t>(size_limit);
-                struct sigaction ignore {};
-                ignore.sa_handler = SIG_IGN;
-                if (setrlimit(RLIMIT_FSIZE, &rl) != 0 || sigaction(SIGXFSZ, &ignore, nullptr) != 0) _exit(125);
+                // SIGXFSZ keeps its default (ending the process), as under a
+                // user's `ulimit -f`: the program must cope with it itself.
+                if (setrlimit(RLIMIT_FSIZE, &rl) != 0) _exit(125);
             }
             if (as_nobody && (setgroups(0, nullptr) != 0 || setgid(NOBODY) != 0 || setuid(NOBODY) != 0)) _exit(125);
             execve(exe.c_str(), args.data(), env.data());

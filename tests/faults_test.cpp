@@ -81,7 +81,7 @@ struct BadArguments {
 TEST(LabFaults, BadArgumentsAreRefusedBeforeAnyWork) {
     const std::vector<BadArguments> cases = {
         {{}, "no command given"},
-        {{"shwo", "--seed", "1"}, "shwo"},
+        {{"shwo", "--seed", "1"}, "unknown command 'shwo'; choose one of show, batch"},
         {{"show"}, "Exactly 1 option from [--seed,--at] is required"},
         {{"show", "--seed", "1", "--at", "2025-01-01 00:00:00"}, "2 were given"},
         {{"show", "--seed", "-1"}, "'-1' is not a seed"},
@@ -160,6 +160,12 @@ TEST(LabFaults, AWriteThatFailsHalfwayKeepsTheEarlierFile) {
     EXPECT_EQ(child->err(), "orrery-lab: out.jsonl: File too large\n");
     EXPECT_EQ(slurp(dir / "out.jsonl"), EARLIER);
     EXPECT_EQ(list_dir(dir.path()), std::vector<std::string>{"out.jsonl"});
+
+    // Standard output redirected to a file cannot be kept whole, but the cut
+    // is said, not passed off as a finished batch.
+    auto to_stdout = run_child({LAB, "batch", "--seeds", "0..3000", "--threads", "1"}, options, seconds(120));
+    EXPECT_EQ(to_stdout->describe(), "exit 1");
+    EXPECT_EQ(to_stdout->err(), "orrery-lab: standard output: File too large\n");
 }
 
 TEST(LabFaults, AnUnwritableDirectoryIsReported) {

@@ -22,6 +22,18 @@ int usage_error(const std::string& message) {
     return EXIT_USAGE;
 }
 
+bool is_command(CLI::App& app, const std::string& word) {
+    for (const CLI::App* sub : app.get_subcommands({}))
+        if (sub->check_name(word)) return true;
+    return false;
+}
+
+std::string command_names(CLI::App& app) {
+    std::string names;
+    for (const CLI::App* sub : app.get_subcommands({})) names += (names.empty() ? "" : ", ") + sub->get_name();
+    return names;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -39,6 +51,11 @@ int main(int argc, char** argv) {
     orrery::lab::add_bench_command(app);
     orrery::lab::add_picture_commands(app);
 
+    // A misspelt command ("shwo") would otherwise be taken for stray
+    // arguments; name it as the command it was meant to be.
+    if (argc > 1 && argv[1][0] != '-' && !is_command(app, argv[1]))
+        return usage_error(std::string("unknown command '") + argv[1] + "'; choose one of " + command_names(app));
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -53,10 +70,6 @@ int main(int argc, char** argv) {
         std::cerr << "orrery-lab: out of memory\n";
         return EXIT_OUTPUT_ERROR;
     }
-    if (app.get_subcommands().empty()) {
-        std::string names;
-        for (const CLI::App* sub : app.get_subcommands({})) names += (names.empty() ? "" : ", ") + sub->get_name();
-        return usage_error("no command given; choose one of " + names);
-    }
+    if (app.get_subcommands().empty()) return usage_error("no command given; choose one of " + command_names(app));
     return 0;
 }

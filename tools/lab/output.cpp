@@ -48,6 +48,19 @@ extern "C" void remove_pending_and_reraise(int sig) {
     errno = saved_errno;
 }
 
+// A file-size limit (ulimit -f) would otherwise kill the process mid-write,
+// leaving a temporary file or a cut-off standard output with no word said;
+// ignored, the write fails with EFBIG and is reported like a full disk.
+void report_oversized_writes() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        sigaction(SIGXFSZ, &ignore, nullptr);
+    });
+}
+
 void install_cleanup_handlers() {
     static std::once_flag once;
     std::call_once(once, [] {
@@ -155,6 +168,7 @@ Output::Output(const std::string& path) : impl_(std::make_unique<Impl>()) {
     Impl& o = *impl_;
     o.path = path;
     o.buffer.reserve(FLUSH_AT + 65536);
+    report_oversized_writes();
     if (path.empty() || path == "-") {
         o.to_stdout = true;
         o.name = "standard output";

@@ -130,22 +130,26 @@ std::vector<Tick> Scale::ticks() const {
     return out;
 }
 
-void draw_x_axis(XmlWriter& w, const Scale& s, double y, double x_from, double x_to, std::string_view title,
-                 double font) {
-    w.empty("line", {{"x1", svg_num(x_from)},
-                     {"y1", svg_num(y)},
-                     {"x2", svg_num(x_to)},
-                     {"y2", svg_num(y)},
+namespace {
+
+// Axis lines and their ticks share one ink and weight.
+void axis_line(XmlWriter& w, double x1, double y1, double x2, double y2) {
+    w.empty("line", {{"x1", svg_num(x1)},
+                     {"y1", svg_num(y1)},
+                     {"x2", svg_num(x2)},
+                     {"y2", svg_num(y2)},
                      {"stroke", std::string(INK)},
                      {"stroke-width", "1.5"}});
+}
+
+}  // namespace
+
+void draw_x_axis(XmlWriter& w, const Scale& s, double y, double x_from, double x_to, std::string_view title,
+                 double font) {
+    axis_line(w, x_from, y, x_to, y);
     for (const Tick& t : s.ticks()) {
         double len = t.label.empty() ? 5 : 9;
-        w.empty("line", {{"x1", svg_num(t.pos)},
-                         {"y1", svg_num(y)},
-                         {"x2", svg_num(t.pos)},
-                         {"y2", svg_num(y + len)},
-                         {"stroke", std::string(INK)},
-                         {"stroke-width", "1.5"}});
+        axis_line(w, t.pos, y, t.pos, y + len);
         if (!t.label.empty()) label(w, t.pos, y + 11 + font, t.label, font, "middle", "normal", INK);
     }
     label(w, (x_from + x_to) / 2, y + 2 * font + 30, title, font, "middle", "bold", INK);
@@ -158,21 +162,11 @@ void LogAxis::draw(XmlWriter& w, double y, std::string_view title, double font) 
 
 void draw_y_axis(XmlWriter& w, const Scale& s, double x, double y_from, double y_to, std::string_view title,
                  double font) {
-    w.empty("line", {{"x1", svg_num(x)},
-                     {"y1", svg_num(y_from)},
-                     {"x2", svg_num(x)},
-                     {"y2", svg_num(y_to)},
-                     {"stroke", std::string(INK)},
-                     {"stroke-width", "1.5"}});
+    axis_line(w, x, y_from, x, y_to);
     double widest = 0;
     for (const Tick& t : s.ticks()) {
         double len = t.label.empty() ? 5 : 9;
-        w.empty("line", {{"x1", svg_num(x - len)},
-                         {"y1", svg_num(t.pos)},
-                         {"x2", svg_num(x)},
-                         {"y2", svg_num(t.pos)},
-                         {"stroke", std::string(INK)},
-                         {"stroke-width", "1.5"}});
+        axis_line(w, x - len, t.pos, x, t.pos);
         if (!t.label.empty()) {
             label(w, x - 13, t.pos + font * 0.35, t.label, font, "end", "normal", INK);
             widest = std::max(widest, text_width(t.label, font));
