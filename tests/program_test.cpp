@@ -1,6 +1,7 @@
 // The orrery program itself, run as a user runs it: in a directory of its
 // own, with the clock set by faketime.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -73,8 +74,9 @@ struct Outcome {
 };
 
 // Runs the program in scratch.cwd() with the clock reading `epoch_seconds`.
-Outcome run_program_at(const Scratch& scratch, long long epoch_seconds,
-                       const std::vector<std::string>& args = {}) {
+// `file_size_limit` is in bytes, as `ulimit -f` sets it.
+Outcome run_program_at(const Scratch& scratch, long long epoch_seconds, const std::vector<std::string>& args = {},
+                       rlim_t file_size_limit = RLIM_INFINITY) {
     Outcome result;
     std::string faketime = faketime_path();
     // A date without a leading "@" holds the clock still at that second, read
@@ -108,6 +110,8 @@ Outcome run_program_at(const Scratch& scratch, long long epoch_seconds,
         ::setenv("TZ", "UTC0", 1);
         ::dup2(out, 1);
         ::dup2(err, 2);
+        struct rlimit limit {file_size_limit, file_size_limit};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(125);
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
@@ -236,6 +240,14 @@ TEST_F(Program, AFullDiskIsReported) {
     fs::create_symlink("/dev/full", scratch.report());
     Outcome run = run_program_at(scratch, 42);
     expect_report_failure(run, "No space left on device", 42);
+}
+
+TEST_F(Program, AFileSizeLimitIsReported) {
+    // `ulimit -f 4` lets the progress lines through but not the whole
+    // report: the run must say so, not die of SIGXFSZ half-way.
+    Scratch scratch;
+    Outcome run = run_program_at(scratch, 42, {}, 4096);
+    expect_report_failure(run, "File too large", 42);
 }
 
 TEST_F(Program, AReadOnlyDirectoryIsReported) {

@@ -2,6 +2,7 @@
 // writes it to "New.System". Arguments are ignored.
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <new>
@@ -25,5 +26,8 @@ namespace {
 
 int main() {
     std::set_new_handler(out_of_memory);
+    // Under a file-size limit (ulimit -f) the write must fail and be reported
+    // like a full disk, not kill the run with a cut-off report.
+    std::signal(SIGXFSZ, SIG_IGN);
     return orrery::run_program(orrery::seed_from_time(static_cast<std::int64_t>(std::time(nullptr))));
 }
