@@ -430,5 +430,19 @@ TEST(SeedSweep, ConsecutiveRecentClockSecondsGiveWellFormedSystems) {
     sweep(RECENT_FIRST_SEED, 1, SWEEP_SEEDS);
 }
 
+// A deeper look, by hand: ORRERY_DEEP_SWEEP=N sweeps N seeds spread evenly
+// over the whole range (a million take a few minutes), e.g.
+//   ORRERY_DEEP_SWEEP=1000000 build/release/tests/orrery_tests --gtest_filter='SeedSweep.Deep*'
+TEST(SeedSweep, DeepSweepOverTheWholeRangeWhenAsked) {
+    const char* asked = std::getenv("ORRERY_DEEP_SWEEP");
+    if (!asked || !*asked) GTEST_SKIP() << "set ORRERY_DEEP_SWEEP to a number of seeds to run it";
+    char* end = nullptr;
+    unsigned long long count = std::strtoull(asked, &end, 10);
+    ASSERT_TRUE(*end == '\0' && count >= 1 && count <= std::numeric_limits<std::uint32_t>::max())
+        << "ORRERY_DEEP_SWEEP='" << asked << "' is not a number of seeds";
+    std::uint64_t stride = (std::uint64_t(std::numeric_limits<std::uint32_t>::max()) + 1) / count;
+    sweep(0, static_cast<std::uint32_t>(stride), static_cast<std::uint32_t>(count));
+}
+
 }  // namespace
 }  // namespace orrery::testing
