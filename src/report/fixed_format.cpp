@@ -154,14 +154,8 @@ std::size_t format_fixed_as(char* out, double value, int width, int run_precisio
     std::uint64_t n;
     if (!scaled_round(bits, precision, n)) return format_with_c_library(out, value, width, precision);
 
-    std::uint64_t whole;
-    std::uint64_t frac;
-    if constexpr (P >= 0) {
-        whole = n / POW10[P];
-    } else {
-        whole = n / POW10[precision];
-    }
-    frac = n - whole * POW10[precision];
+    const std::uint64_t whole = n / POW10[precision];
+    const std::uint64_t frac = n - whole * POW10[precision];
     // printf keeps the sign of negative zero and of negatives that round to
     // zero ("-0.000").
     bool negative = (bits >> 63) != 0;
