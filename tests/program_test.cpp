@@ -1,9 +1,6 @@
 // The orrery program itself, run as a user runs it: in a directory of its
 // own, with the clock set by faketime.
-#include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -16,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "child_process.h"
 #include "core_test_support.h"
 #include "golden_support.h"
 #include "orrery/orrery.h"
@@ -24,22 +22,6 @@ namespace orrery::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-// faketime is a declared dependency of the tests; a missing one is a broken
-// setup, not a reason to skip.
-std::string faketime_path() {
-    const char* path = std::getenv("PATH");
-    std::string dirs = path ? path : "/usr/bin:/bin";
-    std::size_t start = 0;
-    while (start <= dirs.size()) {
-        std::size_t end = dirs.find(':', start);
-        if (end == std::string::npos) end = dirs.size();
-        std::string candidate = dirs.substr(start, end - start) + "/faketime";
-        if (end > start && ::access(candidate.c_str(), X_OK) == 0) return candidate;
-        start = end + 1;
-    }
-    return "";
-}
 
 // A fresh directory to run in, removed afterwards whatever the test left
 // in it.
@@ -76,54 +58,26 @@ struct Outcome {
 // Runs the program in scratch.cwd() with the clock reading `epoch_seconds`.
 // `file_size_limit` is in bytes, as `ulimit -f` sets it.
 Outcome run_program_at(const Scratch& scratch, long long epoch_seconds, const std::vector<std::string>& args = {},
-                       rlim_t file_size_limit = RLIM_INFINITY) {
-    Outcome result;
-    std::string faketime = faketime_path();
+                       long long file_size_limit = -1) {
     // A date without a leading "@" holds the clock still at that second, read
     // in UTC; "@" would only start it there, and a slow start on a loaded
     // machine could then read the next second.
     std::time_t when = static_cast<std::time_t>(epoch_seconds);
     std::tm parts{};
     ::gmtime_r(&when, &parts);
-    char clock_text[64];
-    std::strftime(clock_text, sizeof clock_text, "%Y-%m-%d %H:%M:%S", &parts);
-    std::string clock = clock_text;
-    std::string out_path = (scratch.root() / "stdout").string();
-    std::string err_path = (scratch.root() / "stderr").string();
-    std::vector<std::string> argv_strings = {faketime, "-f", clock, ORRERY_BINARY};
-    argv_strings.insert(argv_strings.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& s : argv_strings) argv.push_back(s.data());
-    argv.push_back(nullptr);
-
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out < 0 || err < 0 || ::chdir(scratch.cwd().c_str()) != 0) ::_exit(126);
-        // A sanitizer build wants its runtime loaded first, but faketime's
-        // library is preloaded ahead of it; the clock is all faketime touches.
-        const char* asan = std::getenv("ASAN_OPTIONS");
-        std::string options = asan && *asan ? std::string(asan) + ":" : std::string();
-        options += "verify_asan_link_order=0";
-        ::setenv("ASAN_OPTIONS", options.c_str(), 1);
-        ::setenv("TZ", "UTC0", 1);
-        ::dup2(out, 1);
-        ::dup2(err, 2);
-        struct rlimit limit {file_size_limit, file_size_limit};
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(125);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    int wstatus = 0;
-    if (pid < 0 || ::waitpid(pid, &wstatus, 0) != pid) {
-        ADD_FAILURE() << "could not run " << ORRERY_BINARY;
-        return result;
-    }
-    if (WIFEXITED(wstatus)) result.status = WEXITSTATUS(wstatus);
-    result.out = read_file(out_path);
-    result.err = read_file(err_path);
-    return result;
+    char clock[64];
+    std::strftime(clock, sizeof clock, "%Y-%m-%d %H:%M:%S", &parts);
+    std::vector<std::string> argv = {find_on_path("faketime"), "-f", clock, ORRERY_BINARY};
+    argv.insert(argv.end(), args.begin(), args.end());
+    auto child = run_child(argv,
+                           {.dir = scratch.cwd(),
+                            .extra_env = faketime_env(),
+                            .stdout_path = scratch.root() / "stdout",
+                            .stderr_path = scratch.root() / "stderr",
+                            .file_size_limit = file_size_limit},
+                           std::chrono::seconds(60));
+    EXPECT_FALSE(child->timed_out()) << "orrery did not finish at the second " << epoch_seconds;
+    return {child->exit_code(), child->out(), child->err()};
 }
 
 struct InProcess {
@@ -142,16 +96,12 @@ InProcess generate_in_process(std::uint32_t seed) {
     return run;
 }
 
-std::vector<std::string> entries(const fs::path& dir) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
-    return names;
-}
-
 const std::vector<std::string> ONLY_THE_REPORT = {"New.System"};
 
 void require_faketime() {
-    ASSERT_FALSE(faketime_path().empty()) << "faketime is not installed: run scripts/setup-deps";
+    // faketime is a declared dependency of the tests; a missing one is a
+    // broken setup, not a reason to skip.
+    ASSERT_FALSE(find_on_path("faketime").empty()) << "faketime is not installed: run scripts/setup-deps";
 }
 
 class Program : public ::testing::Test {
@@ -176,7 +126,7 @@ TEST_P(ProgramAtGoldenSecond, WritesTheReferenceReportAndProgress) {
     InProcess same = generate_in_process(seed);
     EXPECT_EQ(same.report, report);
     EXPECT_EQ(same.progress, run.out);
-    EXPECT_EQ(ONLY_THE_REPORT, entries(scratch.cwd()));
+    EXPECT_EQ(ONLY_THE_REPORT, list_dir(scratch.cwd()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, ProgramAtGoldenSecond, ::testing::ValuesIn(golden_seeds()),
@@ -257,7 +207,7 @@ TEST_F(Program, AReadOnlyDirectoryIsReported) {
     Outcome run = run_program_at(scratch, 42);
     expect_report_failure(run, "Permission denied", 42);
     fs::permissions(scratch.cwd(), fs::perms::owner_all);
-    EXPECT_TRUE(entries(scratch.cwd()).empty());
+    EXPECT_TRUE(list_dir(scratch.cwd()).empty());
 }
 
 TEST_F(Program, AReadOnlyReportIsReportedAndKept) {
