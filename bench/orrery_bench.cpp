@@ -19,7 +19,10 @@
 #include <vector>
 
 #include "environment/environment.h"
-#include "orrery/orrery.h"
+#include <orrery/orrery.h>
+
+#include "generation/generation.h"
+#include "report/report.h"
 #include "random/random.h"
 #include "report/fixed_format.h"
 

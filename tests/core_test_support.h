@@ -9,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
-#include "orrery/orrery.h"
+#include <orrery/orrery.h>
+
+#include "generation/generation.h"
+#include "report/report.h"
 #include "random/random.h"
 
 namespace orrery::testing {

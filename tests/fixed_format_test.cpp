@@ -14,7 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/planet.h"
+#include <orrery/system.h>
 #include "report/fixed_format.h"
 
 namespace orrery {

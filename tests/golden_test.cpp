@@ -8,7 +8,10 @@
 #include <gtest/gtest.h>
 
 #include "golden_support.h"
-#include "orrery/orrery.h"
+#include <orrery/orrery.h>
+
+#include "generation/generation.h"
+#include "report/report.h"
 
 namespace orrery::testing {
 

@@ -12,7 +12,10 @@
 
 #include "child_process.h"
 #include "golden_support.h"
-#include "orrery/orrery.h"
+#include <orrery/orrery.h>
+
+#include "generation/generation.h"
+#include "report/report.h"
 
 namespace orrery::testing {
 namespace {

@@ -22,9 +22,14 @@
 #include "child_process.h"
 #include "golden_support.h"
 #include "lab/common.h"
-#include "lab/pictures.h"
-#include "lab/pictures_xml.h"
-#include "orrery/orrery.h"
+#include "pictures/look.h"
+#include <orrery/pictures.h>
+#include <orrery/stats.h>
+#include "pictures/xml.h"
+#include <orrery/orrery.h>
+
+#include "generation/generation.h"
+#include "report/report.h"
 #include "pictures_png.h"
 
 namespace orrery::testing {
@@ -32,19 +37,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using lab::PlanetLook;
+using orrery::PlanetLook;
 
-struct System {
-    Star star;
-    std::vector<Planet> planets;
-};
-
-System generate(std::uint32_t seed) {
-    auto g = std::make_unique<Generation>();
-    start_generation(*g, seed);
-    generate_system(*g);
-    return {g->star, g->planets};
-}
+System generate(std::uint32_t seed) { return make_system(seed); }
 
 std::size_t count_of(const std::string& text, const std::string& what) {
     std::size_t n = 0;
@@ -206,14 +201,14 @@ TEST(PicturesXml, EscapesMarkupAndDropsWhatXmlForbids) {
         {"surrogate \xED\xA0\x80", "surrogate \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
         {"nonchar \xEF\xBF\xBF", "nonchar "},
     };
-    for (const auto& [in, out] : cases) EXPECT_EQ(lab::xml_escape(in), out) << in;
+    for (const auto& [in, out] : cases) EXPECT_EQ(xml_escape(in), out) << in;
 }
 
 TEST(PicturesXml, EscapedTextReadsBackThroughARealParser) {
     REQUIRE_TOOL(xmllint, "xmllint");
     const std::string nasty = "<b>&amp; \"q\" 'a' ]]> \x01\x02 caf\xC3\xA9 <!-- -->";
     const std::string expected = "<b>&amp; \"q\" 'a' ]]>  caf\xC3\xA9 <!-- -->";
-    lab::XmlWriter w;
+    XmlWriter w;
     w.open("doc");
     w.element("item", {{"label", nasty}}, nasty);
     w.close();
@@ -225,7 +220,7 @@ TEST(PicturesXml, EscapedTextReadsBackThroughARealParser) {
 }
 
 TEST(PicturesXml, WriterRefusesUnbalancedElements) {
-    lab::XmlWriter w;
+    XmlWriter w;
     EXPECT_THROW(w.close(), std::logic_error);
     w.open("svg");
     w.open("g");
@@ -249,15 +244,15 @@ TEST(PicturesXml, NumbersIgnoreTheLocaleAndNeverShowMinusZero) {
         {inf, 1, "0", "n/a"},          {-inf, 2, "0", "n/a"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(lab::svg_num(c.v, c.decimals), c.svg) << c.v;
-        EXPECT_EQ(lab::fixed(c.v, c.decimals), c.fixed) << c.v;
+        EXPECT_EQ(svg_num(c.v, c.decimals), c.svg) << c.v;
+        EXPECT_EQ(fixed(c.v, c.decimals), c.fixed) << c.v;
     }
     // Small masses keep three significant digits; large ones their decimals.
-    EXPECT_EQ(lab::fixed_significant(385.659, 3, 3), "385.659");
-    EXPECT_EQ(lab::fixed_significant(0.000436712, 3, 3), "0.000437");
-    EXPECT_EQ(lab::fixed_significant(2.105e-06, 3, 3), "0.00000211");
-    EXPECT_EQ(lab::fixed_significant(0.0, 3, 3), "0.000");
-    EXPECT_EQ(lab::fixed_significant(nan, 3, 3), "n/a");
+    EXPECT_EQ(fixed_significant(385.659, 3, 3), "385.659");
+    EXPECT_EQ(fixed_significant(0.000436712, 3, 3), "0.000437");
+    EXPECT_EQ(fixed_significant(2.105e-06, 3, 3), "0.00000211");
+    EXPECT_EQ(fixed_significant(0.0, 3, 3), "0.000");
+    EXPECT_EQ(fixed_significant(nan, 3, 3), "n/a");
 }
 
 // ---------------------------------------------------------------------------
@@ -288,8 +283,8 @@ TEST(PicturesLook, KindAndTemperatureClassTheWayTheLegendSays) {
         p.is_gas_giant = c.gas_giant;
         p.surface_temp = c.kelvin;
         p.hydrosphere = c.hydrosphere;
-        EXPECT_EQ(lab::planet_look(p), c.look) << c.kelvin;
-        EXPECT_EQ(lab::shows_water(p), c.water) << c.kelvin << " " << c.hydrosphere;
+        EXPECT_EQ(planet_look(p), c.look) << c.kelvin;
+        EXPECT_EQ(shows_water(p), c.water) << c.kelvin << " " << c.hydrosphere;
     }
 }
 
@@ -297,15 +292,15 @@ TEST(PicturesLook, LockedSpinIsSeenInTheReferenceSystems) {
     // Seed 1546's planet 2 turns in resonance with its eccentric orbit.
     const System s = generate(1546);
     ASSERT_GE(s.planets.size(), 2u);
-    EXPECT_TRUE(lab::spin_locked(s.planets[1]));
-    EXPECT_FALSE(lab::spin_locked(s.planets[0]));
+    EXPECT_TRUE(spin_locked(s.planets[1]));
+    EXPECT_FALSE(spin_locked(s.planets[0]));
     // A circular orbit locks to one day per year, without resonance.
     Planet p;
     p.year_days = 120.5;
     p.day_hours = 120.5 * 24.0;
-    EXPECT_TRUE(lab::spin_locked(p));
+    EXPECT_TRUE(spin_locked(p));
     p.day_hours = 120.5;
-    EXPECT_FALSE(lab::spin_locked(p));
+    EXPECT_FALSE(spin_locked(p));
 }
 
 // ---------------------------------------------------------------------------
@@ -330,7 +325,7 @@ TEST_P(PicturesGolden, DiagramParsesRendersAndNumbersPlanetsAsTheReport) {
     REQUIRE_TOOL(rsvg, "rsvg-convert");
     const std::uint32_t seed = GetParam();
     const System s = generate(seed);
-    const std::string svg = lab::system_svg(seed, s.star, s.planets);
+    const std::string svg = system_svg(System{seed, s.star, s.planets});
     ScratchDir dir("diagram");
     write_text(dir / "system.svg", svg);
     check_svg(xmllint, rsvg, dir / "system.svg");
@@ -343,7 +338,7 @@ TEST_P(PicturesGolden, DiagramParsesRendersAndNumbersPlanetsAsTheReport) {
         const std::string n = std::to_string(i + 1);
         SCOPED_TRACE("planet " + n);
         EXPECT_NE(svg.find("<title>Planet " + n + ": " + (s.planets[i].is_gas_giant ? "gas giant" : "rocky") +
-                           ", " + lab::fixed(s.planets[i].distance, 3) + " AU"),
+                           ", " + fixed(s.planets[i].distance, 3) + " AU"),
                   std::string::npos);
         EXPECT_EQ(xpath_string(xmllint, dir / "system.svg",
                                "//*[@id='planet-" + n + "']/*[local-name()='text']"),
@@ -358,8 +353,8 @@ TEST_P(PicturesGolden, DiagramParsesRendersAndNumbersPlanetsAsTheReport) {
 
     // The title names the seed and the star.
     EXPECT_NE(svg.find("Seed " + std::to_string(seed) + ": "), std::string::npos);
-    EXPECT_NE(svg.find("Star of " + lab::fixed(s.star.mass_ratio, 3) + " solar masses, luminosity " +
-                       lab::fixed(s.star.luminosity_ratio, 3)),
+    EXPECT_NE(svg.find("Star of " + fixed(s.star.mass_ratio, 3) + " solar masses, luminosity " +
+                       fixed(s.star.luminosity_ratio, 3)),
               std::string::npos);
     // A gas giant's marker values never reach the drawing as coordinates.
     EXPECT_LT(widest_number_in_attributes(svg), 7u) << "an absurd coordinate";
@@ -370,7 +365,7 @@ TEST_P(PicturesGolden, PageOpensInABrowserWithOneRowPerPlanet) {
     REQUIRE_TOOL(chromium, "chromium");
     const std::uint32_t seed = GetParam();
     const System s = generate(seed);
-    const std::string html = lab::system_page(seed, s.star, s.planets);
+    const std::string html = system_page(System{seed, s.star, s.planets});
     ScratchDir dir("page");
     write_text(dir / "system.html", html);
     // Well formed even to a strict XML parser, so every value was escaped.
@@ -404,7 +399,7 @@ TEST(PicturesPage, ScreenshotShowsTheDiagramAndTheTable) {
     REQUIRE_TOOL(chromium, "chromium");
     const System s = generate(42);
     ScratchDir dir("shot");
-    write_text(dir / "system.html", lab::system_page(42, s.star, s.planets));
+    write_text(dir / "system.html", system_page(System{42, s.star, s.planets}));
     ScratchDir profile("chromium");
     auto run = run_chromium(chromium,
                             {"--window-size=1280,1600", "--screenshot=" + (dir / "shot.png").string(),
@@ -439,7 +434,7 @@ TEST(PicturesDiagram, AxisReachesEveryPlanetAndOddValuesStayDrawable) {
     s.planets.back().hydrosphere = nan;
     s.planets.push_back(planet(2.0, 1.5, 0, 3000.0, 250.0));     // an orbit that is no ellipse
     s.planets.push_back(planet(nan, 0.1, 0, 5000.0, 280.0));     // nowhere to draw it
-    const std::string svg = lab::system_svg(7, s.star, s.planets);
+    const std::string svg = system_svg(System{7, s.star, s.planets});
     ScratchDir dir("odd");
     write_text(dir / "odd.svg", svg);
     check_svg(xmllint, rsvg, dir / "odd.svg");
@@ -461,10 +456,10 @@ TEST(PicturesDiagram, StarWithoutPlanetsStillMakesAPictureAndAPage) {
     REQUIRE_TOOL(rsvg, "rsvg-convert");
     const System s = generate(42);
     ScratchDir dir("empty");
-    write_text(dir / "empty.svg", lab::system_svg(42, s.star, {}));
+    write_text(dir / "empty.svg", system_svg(System{42, s.star, {}}));
     check_svg(xmllint, rsvg, dir / "empty.svg");
     EXPECT_NE(slurp(dir / "empty.svg").find("No planet formed"), std::string::npos);
-    write_text(dir / "empty.html", lab::system_page(42, s.star, {}));
+    write_text(dir / "empty.html", system_page(System{42, s.star, {}}));
     expect_well_formed(xmllint, dir / "empty.html");
     EXPECT_EQ(slurp(dir / "empty.html").find("<table"), std::string::npos);
 }
@@ -472,16 +467,16 @@ TEST(PicturesDiagram, StarWithoutPlanetsStillMakesAPictureAndAPage) {
 // ---------------------------------------------------------------------------
 // Statistics
 
-lab::SystemSample sample(std::uint32_t seed, double star_mass, bool earth_like,
-                         std::vector<lab::PlanetSample> planets) {
-    lab::SystemSample s;
+SystemSample sample(std::uint32_t seed, double star_mass, bool earth_like,
+                         std::vector<PlanetSample> planets) {
+    SystemSample s;
     s.seed = seed, s.star_mass = star_mass, s.earth_like = earth_like, s.planets = std::move(planets);
     return s;
 }
 
 TEST(PicturesStats, SummaryCountsWhatWasAdded) {
-    const lab::PlanetSample rock{0.5, 1.0, 15.0, false}, giant{5.0, 300.0, std::nan(""), true};
-    lab::SystemStats st;
+    const PlanetSample rock{0.5, 1.0, 15.0, false}, giant{5.0, 300.0, std::nan(""), true};
+    SystemStats st;
     st.add(sample(10, 0.7, false, {rock, giant}));
     st.add(sample(11, 0.9, false, {}));
     st.add(sample(12, 1.2, true, {rock, rock, rock, giant, giant}));
@@ -494,7 +489,7 @@ TEST(PicturesStats, SummaryCountsWhatWasAdded) {
 
 TEST(PicturesStats, SampleKeepsGasGiantMarkersOutAndTravelsIntact) {
     const System s = generate(42);
-    const lab::SystemSample a = lab::sample_system(42, s.star, s.planets, true);
+    const SystemSample a = sample_system(System{42, s.star, s.planets}, true);
     ASSERT_EQ(a.planets.size(), s.planets.size());
     for (std::size_t i = 0; i < s.planets.size(); ++i) {
         const Planet& p = s.planets[i];
@@ -504,7 +499,7 @@ TEST(PicturesStats, SampleKeepsGasGiantMarkersOutAndTravelsIntact) {
         else
             EXPECT_EQ(a.planets[i].surface_temp_c, p.surface_temp - 273.0);
     }
-    const lab::SystemSample b = lab::decode_sample(lab::encode_sample(a));
+    const SystemSample b = decode_sample(encode_sample(a));
     EXPECT_EQ(b.seed, 42u);
     EXPECT_EQ(b.star_mass, a.star_mass);
     EXPECT_TRUE(b.earth_like);
@@ -515,8 +510,8 @@ TEST(PicturesStats, SampleKeepsGasGiantMarkersOutAndTravelsIntact) {
         EXPECT_EQ(std::isnan(b.planets[i].surface_temp_c), std::isnan(a.planets[i].surface_temp_c));
         EXPECT_EQ(b.planets[i].gas_giant, a.planets[i].gas_giant);
     }
-    std::string bytes = lab::encode_sample(a);
-    EXPECT_THROW(lab::decode_sample(std::string_view(bytes).substr(0, bytes.size() - 1)), std::runtime_error);
+    std::string bytes = encode_sample(a);
+    EXPECT_THROW(decode_sample(std::string_view(bytes).substr(0, bytes.size() - 1)), std::runtime_error);
 }
 
 TEST(PicturesStats, PlotsStayValidWithOddAndMissingValues) {
@@ -525,7 +520,7 @@ TEST(PicturesStats, PlotsStayValidWithOddAndMissingValues) {
     const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
     struct Case {
         const char* name;
-        std::vector<lab::SystemSample> systems;
+        std::vector<SystemSample> systems;
     };
     const Case cases[] = {
         {"no planets at all", {sample(1, 0.8, false, {}), sample(2, 1.1, false, {})}},
@@ -542,7 +537,7 @@ TEST(PicturesStats, PlotsStayValidWithOddAndMissingValues) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        lab::SystemStats st;
+        SystemStats st;
         for (const auto& s : c.systems) st.add(s);
         const auto plots = st.plots();
         ASSERT_EQ(plots.size(), 5u);
@@ -575,11 +570,11 @@ TEST(PicturesCommands, DrawAndPageWriteTheRenderingOfTheSeed) {
     ScratchDir dir("cmd");
     auto run = lab_run({"draw", "--seed", "1546"}, dir.path());
     ASSERT_EQ(run->exit_code(), 0) << run->err();
-    EXPECT_EQ(run->out(), lab::system_svg(1546, s.star, s.planets));
+    EXPECT_EQ(run->out(), system_svg(System{1546, s.star, s.planets}));
     run = lab_run({"page", "--seed", "1546", "-o", "p.html"}, dir.path());
     ASSERT_EQ(run->exit_code(), 0) << run->err();
     EXPECT_EQ(run->out(), "");
-    EXPECT_EQ(slurp(dir / "p.html"), lab::system_page(1546, s.star, s.planets));
+    EXPECT_EQ(slurp(dir / "p.html"), system_page(System{1546, s.star, s.planets}));
     EXPECT_EQ(list_dir(dir.path()), std::vector<std::string>{"p.html"});
 }
 
@@ -648,7 +643,7 @@ TEST(PicturesCommands, StatsAgreesWithTheSystemsAndIsTheSameWhateverTheThreads) 
         bool found = false;
         for (const Planet& p : s.planets) {
             g += p.is_gas_giant != 0;
-            found = found || lab::meets(p, lab::Criteria{});
+            found = found || meets(p, Criteria{});
         }
         planets += s.planets.size(), giants += g, earth_like += found;
         min_p = std::min<unsigned>(min_p, s.planets.size()), max_p = std::max<unsigned>(max_p, s.planets.size());
@@ -658,11 +653,11 @@ TEST(PicturesCommands, StatsAgreesWithTheSystemsAndIsTheSameWhateverTheThreads) 
     const std::string expected =
         "seeds 1..300: 300 systems, " + std::to_string(planets) + " planets (" + std::to_string(planets - giants) +
         " rocky, " + std::to_string(giants) + " gas giants)\n" + "planets per system: mean " +
-        lab::fixed(double(planets) / n, 2) + ", min " + std::to_string(min_p) + ", max " + std::to_string(max_p) +
-        "\n" + "gas giants per system: mean " + lab::fixed(double(giants) / n, 2) + ", min " +
+        fixed(double(planets) / n, 2) + ", min " + std::to_string(min_p) + ", max " + std::to_string(max_p) +
+        "\n" + "gas giants per system: mean " + fixed(double(giants) / n, 2) + ", min " +
         std::to_string(min_g) + ", max " + std::to_string(max_g) + "\n" +
         "systems with an Earth-like planet (find's defaults): " + std::to_string(earth_like) + " of 300 (" +
-        lab::fixed(100.0 * double(earth_like) / n, 2) + "%)\n";
+        fixed(100.0 * double(earth_like) / n, 2) + "%)\n";
 
     ScratchDir dir("stats");
     std::map<std::string, std::string> first_run;

@@ -16,7 +16,10 @@
 #include "child_process.h"
 #include "core_test_support.h"
 #include "golden_support.h"
-#include "orrery/orrery.h"
+#include <orrery/orrery.h>
+
+#include "generation/generation.h"
+#include "report/report.h"
 
 namespace orrery::testing {
 namespace {

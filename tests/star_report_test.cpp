@@ -15,7 +15,11 @@
 
 #include "core_test_support.h"
 #include "golden_support.h"
-#include "orrery/orrery.h"
+#include <orrery/orrery.h>
+
+#include "generation/generation.h"
+#include "generation/star.h"
+#include "report/report.h"
 
 namespace orrery::testing {
 namespace {

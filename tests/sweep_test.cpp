@@ -21,7 +21,10 @@
 #include <gtest/gtest.h>
 
 #include "golden_support.h"
-#include "orrery/orrery.h"
+#include <orrery/orrery.h>
+
+#include "generation/generation.h"
+#include "report/report.h"
 #include "report_shape.h"
 
 namespace orrery::testing {

@@ -11,7 +11,10 @@
 
 #include "core_test_support.h"
 #include "golden_support.h"
-#include "orrery/orrery.h"
+#include <orrery/orrery.h>
+
+#include "generation/generation.h"
+#include "report/report.h"
 
 namespace orrery::testing {
 namespace {

@@ -1,13 +1,22 @@
 // Orrery: grows a random planetary system out of a dust disc around a star.
 //
-//   orrery::Generation g;              // one generation's whole state
-//   orrery::start_generation(g, seed);
-//   orrery::generate_system(g);        // g.star, g.planets
-//   std::string text;
-//   orrery::append_system_report(text, g.star, g.planets);
+//   #include <orrery/orrery.h>
+//
+//   orrery::System s = orrery::make_system(42);   // same seed, same system
+//   std::string text = orrery::format_report(s);  // "New.System", exactly
+//   std::string line = orrery::to_json(s);        // one JSON line
+//
+// This header brings in the whole public interface; each part can also be
+// included on its own.
 #pragma once
 
-#include "driver/generation.h"
-#include "driver/planet.h"
-#include "driver/progress.h"
-#include "report/report.h"
+#include <orrery/criteria.h>
+#include <orrery/formats.h>
+#include <orrery/generator.h>
+#include <orrery/pictures.h>
+#include <orrery/progress.h>
+#include <orrery/report.h>
+#include <orrery/seed.h>
+#include <orrery/stats.h>
+#include <orrery/system.h>
+#include <orrery/version.h>

@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "accretion/accretion.h"
-#include "driver/generation.h"
+#include "generation/generation.h"
 
 namespace orrery {
 

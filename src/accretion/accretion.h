@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "driver/planet.h"
+#include <orrery/system.h>
 
 namespace orrery {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "accretion/accretion.h"
-#include "driver/generation.h"
+#include "generation/generation.h"
 
 namespace orrery {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "accretion/accretion.h"
-#include "driver/generation.h"
+#include "generation/generation.h"
 
 namespace orrery {
 

@@ -2,7 +2,7 @@
 // pressure and boiling point of water at its surface.
 #include <cmath>
 
-#include "driver/generation.h"
+#include "generation/generation.h"
 #include "environment/environment.h"
 
 namespace orrery {

@@ -2,7 +2,7 @@
 // tilt and gravity.
 #include <cmath>
 
-#include "driver/generation.h"
+#include "generation/generation.h"
 #include "environment/environment.h"
 #include "report/fixed_format.h"
 

@@ -3,7 +3,7 @@
 // every pass.
 #include <cmath>
 
-#include "driver/generation.h"
+#include "generation/generation.h"
 #include "environment/environment.h"
 
 namespace orrery {

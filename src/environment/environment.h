@@ -2,7 +2,7 @@
 // pressure, and the surface climate of rocky planets.
 #pragma once
 
-#include "driver/planet.h"
+#include <orrery/system.h>
 
 namespace orrery {
 

@@ -1,6 +1,6 @@
 // Fills in every derived property of every planet, in list order, making the
 // planet's draws before moving on to the next one.
-#include "driver/generation.h"
+#include "generation/generation.h"
 #include "environment/environment.h"
 
 namespace orrery {

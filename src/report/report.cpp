@@ -1,5 +1,7 @@
 #include "report/report.h"
 
+#include <orrery/report.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -155,7 +157,19 @@ void append_system_report(std::string& out, const Star& star, const std::vector<
     w.finish();
 }
 
-bool write_text_file(const char* path, const std::string& text) {
+void append_report(std::string& out, const System& system) {
+    append_system_report(out, system.star, system.planets);
+}
+
+std::string format_report(const System& system) {
+    std::string out;
+    // A report is a few hundred lines; room for a large one at once.
+    out.reserve(16384);
+    append_report(out, system);
+    return out;
+}
+
+bool write_text_file(const char* path, std::string_view text) {
     std::FILE* f = std::fopen(path, "w");
     if (!f) return false;
     bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
