@@ -47,4 +47,14 @@ void generate_system(Generation& g) {
     g.counts.draws_after_pipeline = g.random.outputs;
 }
 
+void run_generation(Generation& g, std::uint32_t seed, ProgressSink* progress) {
+    struct SinkFor {
+        Generation& g;
+        ~SinkFor() { g.progress = nullptr; }
+    } sink{g};
+    g.progress = progress;
+    start_generation(g, seed);
+    generate_system(g);
+}
+
 }  // namespace orrery

@@ -46,6 +46,11 @@ void start_generation(Generation& g, std::uint32_t seed);
 // planet pipeline. g must have been started.
 void generate_system(Generation& g);
 
+// start_generation then generate_system, with progress lines going to
+// `progress` (null: dropped) for this run only: g.progress is null again
+// afterwards, also when the run throws.
+void run_generation(Generation& g, std::uint32_t seed, ProgressSink* progress = nullptr);
+
 // The first half of generate_system, for callers that time or check the
 // stages apart: the star, the accretion stage, then the star's lifetime, age
 // and radii. generate_system is this followed by compute_planet_environment.

@@ -21,15 +21,7 @@ Generator& Generator::operator=(Generator&&) noexcept = default;
 void Generator::generate(std::uint32_t seed, System& out, ProgressSink* progress) {
     if (!state_) state_ = std::make_unique<State>();  // a moved-from generator works again
     Generation& g = state_->g;
-    g.progress = progress;
-    try {
-        start_generation(g, seed);
-        generate_system(g);
-    } catch (...) {
-        g.progress = nullptr;
-        throw;
-    }
-    g.progress = nullptr;
+    run_generation(g, seed, progress);
     out.seed = seed;
     out.star = g.star;
     // The generation keeps the caller's old list as its next buffer, so both
