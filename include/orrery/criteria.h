@@ -4,6 +4,8 @@
 // Thread safety: plain values and a pure function.
 #pragma once
 
+#include <orrery/export.h>
+
 #include <orrery/system.h>
 
 namespace orrery {
@@ -25,6 +27,6 @@ struct Criteria {
 };
 
 // Whether a rocky planet meets every criterion (a gas giant never does).
-bool meets(const Planet& planet, const Criteria& criteria);
+ORRERY_API bool meets(const Planet& planet, const Criteria& criteria);
 
 }  // namespace orrery

@@ -9,6 +9,8 @@
 // Thread safety: pure functions of their arguments.
 #pragma once
 
+#include <orrery/export.h>
+
 #include <cstdint>
 #include <string>
 
@@ -18,25 +20,25 @@ namespace orrery {
 
 // The system as one line of compact JSON, without a newline:
 // {"seed":S,"star":{...},"planets":[{"number":1,"kind":"rocky",...},...]}.
-std::string to_json(const System& system);
+ORRERY_API std::string to_json(const System& system);
 
 // The same object indented by two spaces, newline-terminated: a document for
 // people to read.
-std::string to_json_document(const System& system);
+ORRERY_API std::string to_json_document(const System& system);
 
 // One planet as the object it is in the system's "planets" list; number is
 // its place in the list, from 1.
-std::string planet_to_json(const Planet& planet, int number);
+ORRERY_API std::string planet_to_json(const Planet& planet, int number);
 
 // {"seed":S,"planet":{...}} without a newline: one planet named by its
 // system's seed.
-std::string found_planet_json(std::uint32_t seed, int number, const Planet& planet);
+ORRERY_API std::string found_planet_json(std::uint32_t seed, int number, const Planet& planet);
 
 // The CSV header row, newline included: seed, number, kind, then every
 // planet field.
-std::string csv_header();
+ORRERY_API std::string csv_header();
 
 // One CSV row per planet, each newline-terminated, appended to out.
-void append_csv_rows(std::string& out, const System& system);
+ORRERY_API void append_csv_rows(std::string& out, const System& system);
 
 }  // namespace orrery

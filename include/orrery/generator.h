@@ -8,6 +8,8 @@
 //   for (std::uint32_t seed = 0; seed < 1000; ++seed) gen.generate(seed, sys);
 #pragma once
 
+#include <orrery/export.h>
+
 #include <cstdint>
 #include <memory>
 
@@ -19,7 +21,7 @@ namespace orrery {
 // The system the model grows from seed: the same seed gives the same system,
 // bit for bit, on every call, thread and process.
 // Thread-safe: no shared state; throws std::bad_alloc when memory runs out.
-System make_system(std::uint32_t seed);
+ORRERY_API System make_system(std::uint32_t seed);
 
 // A reusable generation. Each generate() starts afresh from its seed, exactly
 // as make_system does; only the buffers are kept, so that a long run of seeds
@@ -27,7 +29,7 @@ System make_system(std::uint32_t seed);
 //
 // Thread safety: one Generator serves one thread at a time; give each thread
 // its own. Different Generators share nothing.
-class Generator {
+class ORRERY_API Generator {
 public:
     Generator();
     ~Generator();

@@ -25,6 +25,13 @@
 #include <stddef.h>
 #include <stdint.h>
 
+/* Exported from the shared library, which hides everything else. */
+#if defined(__GNUC__) || defined(__clang__)
+#define ORRERY_C_API __attribute__((visibility("default")))
+#else
+#define ORRERY_C_API
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -77,39 +84,39 @@ typedef struct orrery_planet {
 
 /* The system the model grows from seed (the same seed gives the same system
  * everywhere). NULL when memory runs out. Free it with orrery_system_free. */
-orrery_system *orrery_system_new(uint32_t seed);
+ORRERY_C_API orrery_system *orrery_system_new(uint32_t seed);
 
 /* The seed the system was made from; 0 for a null s. */
-uint32_t orrery_system_seed(const orrery_system *s);
+ORRERY_C_API uint32_t orrery_system_seed(const orrery_system *s);
 
 /* The number of planets; 0 for a null s. */
-size_t orrery_system_planet_count(const orrery_system *s);
+ORRERY_C_API size_t orrery_system_planet_count(const orrery_system *s);
 
 /* Copies the star into *out. 0 on success; non-zero, *out untouched, for a
  * null s or out. */
-int orrery_system_star(const orrery_system *s, orrery_star *out);
+ORRERY_C_API int orrery_system_star(const orrery_system *s, orrery_star *out);
 
 /* Copies planet number index (from 0, in the report's order) into *out. 0 on
  * success; non-zero, *out untouched, for a null s or out or an index at or
  * beyond the planet count. */
-int orrery_system_planet(const orrery_system *s, size_t index, orrery_planet *out);
+ORRERY_C_API int orrery_system_planet(const orrery_system *s, size_t index, orrery_planet *out);
 
 /* The report, exactly the text of "New.System", like snprintf: writes at
  * most size - 1 bytes and a terminating NUL into buf (nothing when size is
  * 0; buf may then be NULL) and returns the report's whole length, so that a
  * return >= size means the text was cut short. Returns 0 for a null s or
  * when memory runs out; a report is never empty. */
-size_t orrery_system_report(const orrery_system *s, char *buf, size_t size);
+ORRERY_C_API size_t orrery_system_report(const orrery_system *s, char *buf, size_t size);
 
 /* The system as one line of JSON (no newline), as orrery-lab batch writes
  * it; the same conventions as orrery_system_report. */
-size_t orrery_system_json(const orrery_system *s, char *buf, size_t size);
+ORRERY_C_API size_t orrery_system_json(const orrery_system *s, char *buf, size_t size);
 
 /* Frees a system; NULL is fine. */
-void orrery_system_free(orrery_system *s);
+ORRERY_C_API void orrery_system_free(orrery_system *s);
 
 /* The library's version, e.g. "1.0.0". */
-const char *orrery_version(void);
+ORRERY_C_API const char *orrery_version(void);
 
 #ifdef __cplusplus
 }

@@ -5,6 +5,8 @@
 // Thread safety: pure functions of their arguments.
 #pragma once
 
+#include <orrery/export.h>
+
 #include <string>
 
 #include <orrery/system.h>
@@ -13,10 +15,10 @@ namespace orrery {
 
 // The system diagram: the star at the left, the planets along a logarithmic
 // distance axis, drawn by kind, size and climate, with the habitable zone.
-std::string system_svg(const System& system);
+ORRERY_API std::string system_svg(const System& system);
 
 // The page: the diagram inline, the star's values and a table of the
 // planets with units.
-std::string system_page(const System& system);
+ORRERY_API std::string system_page(const System& system);
 
 }  // namespace orrery

@@ -6,6 +6,8 @@
 // Thread safety: pure functions of their arguments.
 #pragma once
 
+#include <orrery/export.h>
+
 #include <string>
 #include <string_view>
 
@@ -14,14 +16,14 @@
 namespace orrery {
 
 // The whole report of a system.
-std::string format_report(const System& system);
+ORRERY_API std::string format_report(const System& system);
 
 // Appends the report to out, for loops that reuse one buffer.
-void append_report(std::string& out, const System& system);
+ORRERY_API void append_report(std::string& out, const System& system);
 
 // Writes text to the file at path, created or truncated. Returns false, with
 // errno describing the failure, when the file cannot be opened, written,
 // flushed or closed; a failed write may leave the file cut short.
-bool write_text_file(const char* path, std::string_view text);
+ORRERY_API bool write_text_file(const char* path, std::string_view text);
 
 }  // namespace orrery

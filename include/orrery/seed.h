@@ -4,6 +4,8 @@
 // Thread safety: pure functions.
 #pragma once
 
+#include <orrery/export.h>
+
 #include <cstdint>
 #include <string_view>
 
@@ -20,6 +22,6 @@ inline std::uint32_t seed_from_time(std::int64_t seconds) {
 // stand for the space). Years 0000 to 9999 of the Gregorian calendar.
 // Throws std::invalid_argument, with a message quoting the text, when the
 // text is not of that form or names a date or time that does not exist.
-std::uint32_t seed_from_utc(std::string_view text);
+ORRERY_API std::uint32_t seed_from_utc(std::string_view text);
 
 }  // namespace orrery

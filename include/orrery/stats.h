@@ -6,6 +6,8 @@
 // SystemStats is a plain value that one thread at a time may add to.
 #pragma once
 
+#include <orrery/export.h>
+
 #include <cmath>
 #include <cstdint>
 #include <map>
@@ -35,12 +37,12 @@ struct SystemSample {
 };
 
 // earth_like: whether the system holds a planet the search criteria accept.
-SystemSample sample_system(const System& system, bool earth_like);
+ORRERY_API SystemSample sample_system(const System& system, bool earth_like);
 
 // A sample as bytes and back, to carry it from a worker thread to the
 // in-order reduction.
-std::string encode_sample(const SystemSample& s);
-SystemSample decode_sample(std::string_view bytes);
+ORRERY_API std::string encode_sample(const SystemSample& s);
+ORRERY_API SystemSample decode_sample(std::string_view bytes);
 
 // One plot file of the statistics.
 struct PlotFile {
@@ -54,7 +56,7 @@ struct PlotFile {
 // result depends only on the systems added and their order. Memory stays
 // bounded however many systems are added: scatter plots keep one point per
 // drawing cell, histograms keep counts.
-class SystemStats {
+class ORRERY_API SystemStats {
 public:
     void add(const SystemSample& s);
 
