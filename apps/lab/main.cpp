@@ -8,8 +8,8 @@
 
 #include <orrery/version.h>
 
-#include "commands.h"
-#include "common.h"
+#include "lab/commands/commands.h"
+#include "lab/run/seeds_in_order.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 
 #include <CLI/CLI.hpp>
 
-#include "commands.h"
-#include "common.h"
-#include "find.h"
+#include "lab/commands/commands.h"
+#include "lab/run/seeds_in_order.h"
+#include "lab/commands/find.h"
 #include <orrery/formats.h>
 
 namespace orrery::lab {

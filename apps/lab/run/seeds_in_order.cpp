@@ -1,4 +1,4 @@
-#include "common.h"
+#include "lab/run/seeds_in_order.h"
 
 #include <unistd.h>
 

@@ -5,8 +5,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include "commands.h"
-#include "common.h"
+#include "lab/commands/commands.h"
+#include "lab/run/seeds_in_order.h"
 #include <orrery/formats.h>
 #include <orrery/report.h>
 

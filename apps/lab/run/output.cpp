@@ -16,7 +16,7 @@
 #include <iostream>
 #include <mutex>
 
-#include "common.h"
+#include "lab/run/seeds_in_order.h"
 
 namespace orrery::lab {
 

@@ -4,8 +4,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include "commands.h"
-#include "common.h"
+#include "lab/commands/commands.h"
+#include "lab/run/seeds_in_order.h"
 #include <orrery/formats.h>
 
 namespace orrery::lab {

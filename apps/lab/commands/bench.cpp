@@ -6,9 +6,9 @@
 
 #include <CLI/CLI.hpp>
 
-#include "bench.h"
-#include "commands.h"
-#include "common.h"
+#include "lab/commands/bench.h"
+#include "lab/commands/commands.h"
+#include "lab/run/seeds_in_order.h"
 #include <orrery/report.h>
 
 namespace orrery::lab {

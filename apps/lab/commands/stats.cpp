@@ -11,8 +11,8 @@
 #include <orrery/pictures.h>
 #include <orrery/stats.h>
 
-#include "commands.h"
-#include "common.h"
+#include "lab/commands/commands.h"
+#include "lab/run/seeds_in_order.h"
 
 namespace orrery::lab {
 namespace {
