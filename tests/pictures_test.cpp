@@ -21,7 +21,6 @@
 
 #include "child_process.h"
 #include "golden_support.h"
-#include "lab/run/seeds_in_order.h"
 #include "pictures/look.h"
 #include <orrery/pictures.h>
 #include <orrery/stats.h>
