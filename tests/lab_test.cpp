@@ -29,7 +29,9 @@
 #include <gtest/gtest.h>
 
 #include "golden_support.h"
-#include "lab/common.h"
+#include "lab/cli/errors.h"
+#include "lab/cli/parse.h"
+#include "lab/run/seeds_in_order.h"
 #include <orrery/orrery.h>
 #include <nlohmann/json.hpp>
 

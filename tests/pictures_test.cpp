@@ -21,7 +21,6 @@
 
 #include "child_process.h"
 #include "golden_support.h"
-#include "lab/common.h"
 #include "pictures/look.h"
 #include <orrery/pictures.h>
 #include <orrery/stats.h>

@@ -12,7 +12,7 @@ void add_show_command(CLI::App& app);
 void add_batch_command(CLI::App& app);
 void add_find_command(CLI::App& app);
 void add_bench_command(CLI::App& app);
-// draw, page and stats.
-void add_picture_commands(CLI::App& app);
+void add_draw_and_page_commands(CLI::App& app);
+void add_stats_command(CLI::App& app);
 
 }  // namespace orrery::lab

@@ -5,10 +5,14 @@
 
 #include <CLI/CLI.hpp>
 
-#include "commands.h"
-#include "common.h"
 #include <orrery/formats.h>
+#include <orrery/generator.h>
+#include <orrery/progress.h>
 #include <orrery/report.h>
+
+#include "lab/cli/options.h"
+#include "lab/commands/commands.h"
+#include "lab/run/output.h"
 
 namespace orrery::lab {
 

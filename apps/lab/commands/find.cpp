@@ -5,10 +5,17 @@
 
 #include <CLI/CLI.hpp>
 
-#include "commands.h"
-#include "common.h"
-#include "find.h"
+#include <orrery/criteria.h>
 #include <orrery/formats.h>
+#include <orrery/system.h>
+
+#include "lab/cli/errors.h"
+#include "lab/cli/options.h"
+#include "lab/cli/parse.h"
+#include "lab/commands/commands.h"
+#include "lab/commands/find.h"
+#include "lab/run/output.h"
+#include "lab/run/seeds_in_order.h"
 
 namespace orrery::lab {
 

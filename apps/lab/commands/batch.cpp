@@ -4,9 +4,12 @@
 
 #include <CLI/CLI.hpp>
 
-#include "commands.h"
-#include "common.h"
 #include <orrery/formats.h>
+
+#include "lab/cli/options.h"
+#include "lab/commands/commands.h"
+#include "lab/run/output.h"
+#include "lab/run/seeds_in_order.h"
 
 namespace orrery::lab {
 

@@ -1,42 +1,25 @@
-// draw, page and stats: systems as pictures rather than numbers.
+// stats: the distributions over a range of seeds, as a summary and as plots.
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
-#include <orrery/pictures.h>
+#include <orrery/criteria.h>
 #include <orrery/stats.h>
 
-#include "commands.h"
-#include "common.h"
+#include "lab/cli/errors.h"
+#include "lab/cli/options.h"
+#include "lab/commands/commands.h"
+#include "lab/run/output.h"
+#include "lab/run/seeds_in_order.h"
 
 namespace orrery::lab {
 namespace {
-
-using Render = std::string (*)(const System&);
-
-void add_one_system_command(CLI::App& app, const char* name, const char* description, const char* output_help,
-                            Render render) {
-    struct Options {
-        std::uint32_t seed = 0;
-        std::string output;
-    };
-    auto opt = std::make_shared<Options>();
-    CLI::App* cmd = app.add_subcommand(name, description);
-    add_seed_options(*cmd, &opt->seed);
-    add_output_option(*cmd, &opt->output);
-    cmd->get_option("--output")->description(output_help);
-    cmd->callback([opt, render] {
-        const std::string text = render(make_system(opt->seed));
-        Output out(opt->output);
-        out.write(text);
-        out.commit();
-    });
-}
 
 std::string parent_of(const std::string& path) {
     std::string p = path;
@@ -73,6 +56,8 @@ void write_file(const std::string& path, const std::string& text) {
     out.write(text);
     out.commit();
 }
+
+}  // namespace
 
 void add_stats_command(CLI::App& app) {
     struct Options {
@@ -117,20 +102,6 @@ void add_stats_command(CLI::App& app) {
         }
         write_file("-", stats.summary(range_text));
     });
-}
-
-}  // namespace
-
-void add_picture_commands(CLI::App& app) {
-    add_one_system_command(app, "draw",
-                           "One system as a picture: an SVG diagram of the star and its planets along a "
-                           "logarithmic distance axis",
-                           "SVG file to write (default: standard output)", system_svg);
-    add_one_system_command(app, "page",
-                           "One system as a web page: one self-contained HTML file with the diagram, the star "
-                           "and a table of the planets",
-                           "HTML file to write (default: standard output)", system_page);
-    add_stats_command(app);
 }
 
 }  // namespace orrery::lab

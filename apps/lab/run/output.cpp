@@ -15,8 +15,11 @@
 #include <cstring>
 #include <iostream>
 #include <mutex>
+#include <stdexcept>
 
-#include "common.h"
+#include "lab/cli/errors.h"
+#include "lab/run/output.h"
+#include "lab/run/progress_bar.h"
 
 namespace orrery::lab {
 

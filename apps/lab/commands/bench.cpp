@@ -6,10 +6,14 @@
 
 #include <CLI/CLI.hpp>
 
-#include "bench.h"
-#include "commands.h"
-#include "common.h"
+#include <orrery/progress.h>
 #include <orrery/report.h>
+
+#include "lab/cli/options.h"
+#include "lab/commands/bench.h"
+#include "lab/commands/commands.h"
+#include "lab/run/output.h"
+#include "lab/run/seeds_in_order.h"
 
 namespace orrery::lab {
 
