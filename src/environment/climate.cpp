@@ -3,8 +3,9 @@
 // every pass.
 #include <cmath>
 
-#include "generation/generation.h"
 #include "environment/environment.h"
+#include "generation/constants.h"
+#include "generation/generation.h"
 
 namespace orrery {
 
@@ -37,7 +38,7 @@ double compute_greenhouse_rise(double optical_depth, double effective_temp, doub
 }
 
 double compute_hydrosphere(double volatile_inventory, double radius) {
-    double q = 6378 / radius;
+    double q = EARTH_RADIUS_KM / radius;
     double h = (q * q) * (volatile_inventory * 0.71 / 1000);
     return h <= 1 ? h : 1;
 }
@@ -45,7 +46,7 @@ double compute_hydrosphere(double volatile_inventory, double radius) {
 double compute_cloud_cover(double temperature, double min_molecular_weight, double radius,
                            double hydrosphere) {
     if (min_molecular_weight > 18) return 0;  // water vapour escapes
-    double area = radius * radius * 12.5663706144;
+    double area = radius * radius * FOUR_PI;
     double water = area * hydrosphere * 3.83e15 * 1e-8;
     double c = std::exp((temperature - 288) * 0.0698) * water * 1.839e-8 / area;
     return c <= 1 ? c : 1;
