@@ -1,10 +1,14 @@
 // Bulk and orbital properties of a planet: zone, size, density, year, day,
 // tilt and gravity.
 #include <cmath>
+#include <cstddef>
+#include <string_view>
+
+#include <orrery/progress.h>
 
 #include "environment/environment.h"
 #include "generation/constants.h"
-#include "generation/generation.h"
+#include "random/random.h"
 #include "report/fixed_format.h"
 
 namespace orrery {
@@ -60,33 +64,31 @@ double compute_orbital_period(double separation, double mass1, double mass2) {
     return std::sqrt(std::pow(separation, 3.0) / (mass1 + mass2)) * 365.256;
 }
 
-double compute_day_length(Generation& g, int is_gas_giant, double mass, double radius,
-                          double year_days, double eccentricity) {
+DayLength compute_day_length(ProgressSink* progress, int is_gas_giant, double mass, double radius,
+                             double year_days, double eccentricity) {
     double k = is_gas_giant ? 0.24 : 0.33;
     double omega = std::sqrt((mass * GRAMS_PER_SOLAR_MASS * 2.92e-19) /
                              ((radius * CM_PER_KM) * (radius * CM_PER_KM) * k));
-    g.spin_resonance = 0;
-    double day = 1 / ((omega / g.radians_per_rotation) * 3600);
-    if (day < year_days || std::isunordered(day, year_days)) return day;
+    double day = 1 / ((omega / RADIANS_PER_ROTATION) * 3600);
+    if (day < year_days || std::isunordered(day, year_days)) return {day, 0};
 
     // The spin is locked to the orbit: the day (hours) reached the year
     // (days). An eccentric orbit locks in resonance at a fraction of the year.
     double s = ((1 - eccentricity) / (1 + eccentricity)) * year_days;
-    if (g.progress) {
+    if (progress) {
         char line[64 + 320];
         std::size_t len = 0;
         static constexpr char prefix[] = "...maybe: ";
         for (char c : std::string_view(prefix)) line[len++] = c;
         len += format_fixed(line + len, s, 0, 6);
         line[len++] = '\n';
-        g.progress->write(std::string_view(line, len));
+        progress->write(std::string_view(line, len));
     }
     if (eccentricity > 0.01) {
-        g.report_progress("...resonance...\n");
-        g.spin_resonance = 1;
-        return s * 24.0;
+        if (progress) progress->write("...resonance...\n");
+        return {s * 24.0, 1};
     }
-    return year_days * 24.0;
+    return {year_days * 24.0, 0};
 }
 
 int draw_axial_tilt(RandomState& r, double distance) {

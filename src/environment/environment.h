@@ -6,6 +6,7 @@
 
 namespace orrery {
 
+class ProgressSink;
 struct Generation;
 struct RandomState;
 
@@ -19,8 +20,16 @@ double radius_from_density(double mass, double density);
 double radius_from_composition(int is_gas_giant, int orbit_zone, double mass);
 double density_from_radius(double mass, double radius);
 double compute_orbital_period(double separation, double mass1, double mass2);
-double compute_day_length(Generation& g, int is_gas_giant, double mass, double radius,
-                          double year_days, double eccentricity);
+// A planet's day: its length and whether its spin is locked in resonance
+// with the orbit (0 or 1), as the pipeline stores them in the planet.
+struct DayLength {
+    double day_hours;
+    int in_resonance;
+};
+// A spin that the orbit has locked writes "...maybe: " and the locked day to
+// `progress` (null: dropped), and "...resonance..." when it is in resonance.
+DayLength compute_day_length(ProgressSink* progress, int is_gas_giant, double mass, double radius,
+                             double year_days, double eccentricity);
 int draw_axial_tilt(RandomState& r, double distance);
 double compute_escape_velocity(double mass, double radius);
 double compute_surface_accel(double mass, double radius);

@@ -1,7 +1,7 @@
 // Constants that several of the model's formulas share, each named once and
 // kept exactly as the formulas store them (EARTH_MASSES_PER_SOLAR_MASS is
 // public, in <orrery/system.h>). The rounded values are part of every result:
-// a more precise 4 pi would change every system.
+// a more precise 4 pi or 2 pi would change every system.
 #pragma once
 
 namespace orrery {
@@ -19,5 +19,9 @@ inline constexpr double EARTH_RADIUS_KM = 6378.0;
 
 // 4 pi, rounded to ten decimals.
 inline constexpr double FOUR_PI = 12.5663706144;
+
+// Radians in one turn of a planet, 2 pi rounded to ten decimals; the day
+// length turns a spin rate into hours with it.
+inline constexpr double RADIANS_PER_ROTATION = 6.2831853072;
 
 }  // namespace orrery
