@@ -541,6 +541,31 @@ TEST(Climate, AnEarthLikePlanetSettlesNearEarthsClimate) {
     EXPECT_TRUE(p.hydrosphere == 0.0 || p.hydrosphere == compute_hydrosphere(1000.0, 6378.0)) << p.hydrosphere;
 }
 
+TEST(Climate, TheSettledTemperatureIsTheFormulasOfTheLastAlbedo) {
+    // The stored temperature is the effective temperature of the last albedo
+    // drawn plus its greenhouse rise, bit for bit as the two formulas give
+    // them, over distances, optical depths and pressures (many planets, since
+    // a formula evaluated in another order differs in few of them).
+    for (double distance : {0.45, 0.7, 0.95, 1.0, 1.3, 1.8, 2.6}) {
+        for (double weight : {6.3, 15.0, 28.0, 40.0}) {
+            for (double pressure : {300.0, 1000.0, 5000.0, 12000.0, 60000.0, 90000.0}) {
+                Bench b;
+                b.g->star.ecosphere_radius = 1.1;
+                Planet p = rocky_planet(distance, pressure);
+                p.min_molecular_weight = weight;
+                settle_surface_temperature(*b.g, p);
+                ASSERT_GE(b.g->random.outputs, 4u);
+                double te = compute_effective_temp(1.1, distance, p.albedo);
+                double rise = compute_greenhouse_rise(compute_optical_depth(weight, pressure), te, pressure);
+                std::string at = "distance " + std::to_string(distance) + " weight " + std::to_string(weight) +
+                                 " pressure " + std::to_string(pressure);
+                EXPECT_GT(rise, 0.0) << at;
+                EXPECT_TRUE(same_double(rise + te, p.surface_temp)) << at;
+            }
+        }
+    }
+}
+
 // ---------------------------------------------------------------- the pipeline
 
 TEST(Pipeline, AnEmptySystemDrawsNothing) {

@@ -47,7 +47,24 @@ double compute_boiling_point(double surface_pressure);
 // Surface climate.
 double compute_optical_depth(double min_molecular_weight, double surface_pressure);
 double compute_effective_temp(double ecosphere_radius, double distance, double albedo);
+// The effective temperature in two steps, for a climate that settles at one
+// distance: sqrt(ecosphere_radius / distance), how a black body's temperature
+// scales with the distance from the star (1 at the ecosphere radius), then
+// the albedo's share. compute_effective_temp(e, d, A) is
+// effective_temp_at_scale(compute_distance_scale(e, d), A).
+double compute_distance_scale(double ecosphere_radius, double distance);
+double effective_temp_at_scale(double distance_scale, double albedo);
 double compute_greenhouse_rise(double optical_depth, double effective_temp, double surface_pressure);
+// The greenhouse rise is the effective temperature times two terms that the
+// atmosphere alone fixes, one of its optical depth and one of its pressure.
+// compute_greenhouse_rise(tau, Te, P) is
+// greenhouse_rise_with_terms(compute_greenhouse_terms(tau, P), Te).
+struct GreenhouseTerms {
+    double depth;     // (0.75 tau + 1)^0.25 - 1
+    double pressure;  // (P / 1000)^0.25 x 0.43
+};
+GreenhouseTerms compute_greenhouse_terms(double optical_depth, double surface_pressure);
+double greenhouse_rise_with_terms(const GreenhouseTerms& terms, double effective_temp);
 double compute_hydrosphere(double volatile_inventory, double radius);
 double compute_cloud_cover(double temperature, double min_molecular_weight, double radius,
                            double hydrosphere);
