@@ -497,6 +497,26 @@ struct Accreted {
     }
 };
 
+TEST(AccretionStage, EveryPassDrawsItsDistanceBetweenTheInjectionLimits) {
+    struct Bounds final : DrawObserver {
+        std::vector<std::pair<double, double>> seen;
+        void on_draw(const char* name, int, double a, double b, std::uint32_t, double) override {
+            if (std::string(name) == "uniform_between") seen.push_back({a, b});
+        }
+    };
+    for (double star_mass : {0.6, 1.0, 1.3}) {
+        auto g = fresh_generation(7);
+        Bounds bounds;
+        g->random.observer = &bounds;
+        accrete_planets(*g, star_mass, luminosity_from_mass(star_mass), 0.0, outer_dust_limit(star_mass));
+        ASSERT_EQ(g->counts.accretion_passes, bounds.seen.size()) << "star " << star_mass;
+        for (const auto& [lo, hi] : bounds.seen) {
+            ASSERT_TRUE(same_double(injection_inner_limit(star_mass), lo)) << "star " << star_mass;
+            ASSERT_TRUE(same_double(injection_outer_limit(star_mass), hi)) << "star " << star_mass;
+        }
+    }
+}
+
 class AccretionGolden : public ::testing::TestWithParam<std::uint32_t> {};
 
 TEST_P(AccretionGolden, PlanetsWhenAccretionEndsMatchTheReference) {
