@@ -7,7 +7,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <cmath>
 #include <filesystem>
 #include <limits>
@@ -19,16 +18,15 @@
 
 #include <gtest/gtest.h>
 
-#include "child_process.h"
-#include "golden_support.h"
+#include "support/child_process.h"
+#include "support/golden.h"
+#include "support/scratch_dir.h"
 #include "pictures/look.h"
 #include <orrery/pictures.h>
 #include <orrery/stats.h>
 #include "pictures/xml.h"
 #include <orrery/orrery.h>
 
-#include "generation/generation.h"
-#include "report/report.h"
 #include "pictures_png.h"
 
 namespace orrery::testing {
@@ -44,11 +42,6 @@ std::size_t count_of(const std::string& text, const std::string& what) {
     std::size_t n = 0;
     for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++n;
     return n;
-}
-
-void write_text(const fs::path& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
 }
 
 // ---------------------------------------------------------------------------
@@ -87,7 +80,7 @@ Image render_svg(const std::string& rsvg, const fs::path& svg) {
     EXPECT_EQ(run->exit_code(), 0) << svg << ": " << run->describe() << "\n" << run->err();
     EXPECT_EQ(run->err(), "") << svg;
     if (run->exit_code() != 0) return {};
-    return decode_png(slurp(png));
+    return decode_png(read_file(png));
 }
 
 // The share of pixels that differ clearly from the top-left pixel (the
@@ -149,7 +142,7 @@ std::size_t widest_number_in_attributes(const std::string& text) {
 // at its declared size, not blank, with a legend.
 void check_svg(const std::string& xmllint, const std::string& rsvg, const fs::path& file) {
     SCOPED_TRACE(file.string());
-    const std::string svg = slurp(file);
+    const std::string svg = read_file(file);
     expect_well_formed(xmllint, file);
     EXPECT_NE(svg.find("class=\"legend\""), std::string::npos) << "no legend";
     EXPECT_GT(std::atof(xpath_string(xmllint, file, "count(//*[local-name()='g'][@class='legend']/*[local-name()='text'])")
@@ -212,7 +205,7 @@ TEST(PicturesXml, EscapedTextReadsBackThroughARealParser) {
     w.element("item", {{"label", nasty}}, nasty);
     w.close();
     ScratchDir dir("xml");
-    write_text(dir / "doc.xml", w.finish());
+    write_file(dir / "doc.xml", w.finish());
     expect_well_formed(xmllint, dir / "doc.xml");
     EXPECT_EQ(xpath_string(xmllint, dir / "doc.xml", "/doc/item/@label"), expected);
     EXPECT_EQ(xpath_string(xmllint, dir / "doc.xml", "/doc/item"), expected);
@@ -326,7 +319,7 @@ TEST_P(PicturesGolden, DiagramParsesRendersAndNumbersPlanetsAsTheReport) {
     const System s = generate(seed);
     const std::string svg = system_svg(System{seed, s.star, s.planets});
     ScratchDir dir("diagram");
-    write_text(dir / "system.svg", svg);
+    write_file(dir / "system.svg", svg);
     check_svg(xmllint, rsvg, dir / "system.svg");
 
     // One disc per planet, numbered in list order, each titled with its own
@@ -366,7 +359,7 @@ TEST_P(PicturesGolden, PageOpensInABrowserWithOneRowPerPlanet) {
     const System s = generate(seed);
     const std::string html = system_page(System{seed, s.star, s.planets});
     ScratchDir dir("page");
-    write_text(dir / "system.html", html);
+    write_file(dir / "system.html", html);
     // Well formed even to a strict XML parser, so every value was escaped.
     expect_well_formed(xmllint, dir / "system.html");
 
@@ -398,14 +391,14 @@ TEST(PicturesPage, ScreenshotShowsTheDiagramAndTheTable) {
     REQUIRE_TOOL(chromium, "chromium");
     const System s = generate(42);
     ScratchDir dir("shot");
-    write_text(dir / "system.html", system_page(System{42, s.star, s.planets}));
+    write_file(dir / "system.html", system_page(System{42, s.star, s.planets}));
     ScratchDir profile("chromium");
     auto run = run_chromium(chromium,
                             {"--window-size=1280,1600", "--screenshot=" + (dir / "shot.png").string(),
                              "file://" + (dir / "system.html").string()},
                             profile);
     ASSERT_EQ(run->exit_code(), 0) << run->describe() << "\n" << run->err();
-    const Image img = decode_png(slurp(dir / "shot.png"));
+    const Image img = decode_png(read_file(dir / "shot.png"));
     EXPECT_EQ(img.width, 1280u);
     EXPECT_GT(inked_share(img), 0.03);
     // The gas giants' orange and the tinted rows of the table are on screen.
@@ -435,7 +428,7 @@ TEST(PicturesDiagram, AxisReachesEveryPlanetAndOddValuesStayDrawable) {
     s.planets.push_back(planet(nan, 0.1, 0, 5000.0, 280.0));     // nowhere to draw it
     const std::string svg = system_svg(System{7, s.star, s.planets});
     ScratchDir dir("odd");
-    write_text(dir / "odd.svg", svg);
+    write_file(dir / "odd.svg", svg);
     check_svg(xmllint, rsvg, dir / "odd.svg");
 
     for (const char* bad : {"nan", "inf", "e+"}) EXPECT_EQ(svg.find(bad), std::string::npos) << bad;
@@ -455,12 +448,12 @@ TEST(PicturesDiagram, StarWithoutPlanetsStillMakesAPictureAndAPage) {
     REQUIRE_TOOL(rsvg, "rsvg-convert");
     const System s = generate(42);
     ScratchDir dir("empty");
-    write_text(dir / "empty.svg", system_svg(System{42, s.star, {}}));
+    write_file(dir / "empty.svg", system_svg(System{42, s.star, {}}));
     check_svg(xmllint, rsvg, dir / "empty.svg");
-    EXPECT_NE(slurp(dir / "empty.svg").find("No planet formed"), std::string::npos);
-    write_text(dir / "empty.html", system_page(System{42, s.star, {}}));
+    EXPECT_NE(read_file(dir / "empty.svg").find("No planet formed"), std::string::npos);
+    write_file(dir / "empty.html", system_page(System{42, s.star, {}}));
     expect_well_formed(xmllint, dir / "empty.html");
-    EXPECT_EQ(slurp(dir / "empty.html").find("<table"), std::string::npos);
+    EXPECT_EQ(read_file(dir / "empty.html").find("<table"), std::string::npos);
 }
 
 // ---------------------------------------------------------------------------
@@ -543,7 +536,7 @@ TEST(PicturesStats, PlotsStayValidWithOddAndMissingValues) {
         ScratchDir dir("plots");
         for (const auto& p : plots) {
             for (const char* bad : {"nan", "inf"}) EXPECT_EQ(p.svg.find(bad), std::string::npos) << p.name << bad;
-            write_text(dir / p.name, p.svg);
+            write_file(dir / p.name, p.svg);
             check_svg(xmllint, rsvg, dir / p.name);
         }
     }
@@ -573,13 +566,13 @@ TEST(PicturesCommands, DrawAndPageWriteTheRenderingOfTheSeed) {
     run = lab_run({"page", "--seed", "1546", "-o", "p.html"}, dir.path());
     ASSERT_EQ(run->exit_code(), 0) << run->err();
     EXPECT_EQ(run->out(), "");
-    EXPECT_EQ(slurp(dir / "p.html"), system_page(System{1546, s.star, s.planets}));
+    EXPECT_EQ(read_file(dir / "p.html"), system_page(System{1546, s.star, s.planets}));
     EXPECT_EQ(list_dir(dir.path()), std::vector<std::string>{"p.html"});
 }
 
 TEST(PicturesCommands, BadInputExitsWithStatus2AndWritesNothing) {
     ScratchDir dir("bad");
-    write_text(dir / "a-file", "x");
+    write_file(dir / "a-file", "x");
     struct Case {
         std::vector<std::string> args;
         const char* message;
@@ -668,7 +661,7 @@ TEST(PicturesCommands, StatsAgreesWithTheSystemsAndIsTheSameWhateverTheThreads) 
         EXPECT_EQ(run->err(), "");
         EXPECT_EQ(run->out(), expected);
         std::map<std::string, std::string> files;
-        for (const auto& name : list_dir(dir / out_dir)) files[name] = slurp(dir / out_dir / name);
+        for (const auto& name : list_dir(dir / out_dir)) files[name] = read_file(dir / out_dir / name);
         if (first_run.empty())
             first_run = files;
         else

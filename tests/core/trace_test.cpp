@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -10,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "core_test_support.h"
-#include "golden_support.h"
+#include "support/golden.h"
 #include <orrery/orrery.h>
 
 #include "generation/generation.h"
@@ -89,11 +90,11 @@ struct Recorder final : DrawObserver {
 
 TEST(Trace, Seed42MatchesTheReferenceDrawByDraw) {
     const std::vector<Draw> expected = reference_trace();
-    auto g = fresh_generation(42);
+    auto g = std::make_unique<Generation>();
     Recorder recorder;
     recorder.random = &g->random;
     g->random.observer = &recorder;
-    generate_system(*g);
+    run_generation(*g, 42);
     const std::vector<Draw>& actual = recorder.draws;
 
     ASSERT_FALSE(expected.empty());

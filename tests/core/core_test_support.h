@@ -1,9 +1,8 @@
-// Small helpers shared by the unit tests of the core model.
+// Small fixtures shared by the unit tests of the core model (the bit
+// comparison of doubles comes with them).
 #pragma once
 
-#include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <initializer_list>
 #include <memory>
 
@@ -14,24 +13,9 @@
 #include "generation/generation.h"
 #include "report/report.h"
 #include "random/random.h"
+#include "support/doubles.h"
 
 namespace orrery::testing {
-
-inline std::uint64_t double_bits(double d) {
-    std::uint64_t b;
-    std::memcpy(&b, &d, sizeof b);
-    return b;
-}
-
-// Bit-for-bit equality of two doubles (NaN matches NaN), with both values in
-// the failure message.
-inline ::testing::AssertionResult same_double(double expected, double actual) {
-    if (std::isnan(expected) && std::isnan(actual)) return ::testing::AssertionSuccess();
-    if (double_bits(expected) == double_bits(actual)) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "expected " << expected << " (bits " << std::hex
-                                         << double_bits(expected) << "), got " << actual << " (bits "
-                                         << double_bits(actual) << std::dec << ")";
-}
 
 // The generator state before tempering that produces a given output: lets a
 // test decide exactly what the next draws return.

@@ -20,7 +20,7 @@
 
 #include <gtest/gtest.h>
 
-#include "golden_support.h"
+#include "support/golden.h"
 #include <orrery/orrery.h>
 
 #include "generation/generation.h"
@@ -337,16 +337,8 @@ void generate(Generation& g, std::uint32_t seed, bool checked, std::string& prog
     progress.clear();
     report.clear();
     StringProgress sink(progress);
-    g.progress = &sink;
     g.accretion.check_invariants = checked;
-    try {
-        start_generation(g, seed);
-        generate_system(g);
-    } catch (...) {
-        g.progress = nullptr;
-        throw;
-    }
-    g.progress = nullptr;
+    run_generation(g, seed, &sink);
     append_system_report(report, g.star, g.planets);
 }
 
@@ -435,7 +427,7 @@ TEST(SeedSweep, ConsecutiveRecentClockSecondsGiveWellFormedSystems) {
 
 // A deeper look, by hand: ORRERY_DEEP_SWEEP=N sweeps N seeds spread evenly
 // over the whole range (a million take a few minutes), e.g.
-//   ORRERY_DEEP_SWEEP=1000000 build/release/tests/orrery_tests --gtest_filter='SeedSweep.Deep*'
+//   ORRERY_DEEP_SWEEP=1000000 build/release/tests/orrery_core_tests --gtest_filter='SeedSweep.Deep*'
 TEST(SeedSweep, DeepSweepOverTheWholeRangeWhenAsked) {
     const char* asked = std::getenv("ORRERY_DEEP_SWEEP");
     if (!asked || !*asked) GTEST_SKIP() << "set ORRERY_DEEP_SWEEP to a number of seeds to run it";

@@ -13,44 +13,15 @@
 
 #include <gtest/gtest.h>
 
-#include "child_process.h"
-#include "core_test_support.h"
-#include "golden_support.h"
+#include "support/child_process.h"
+#include "support/golden.h"
+#include "support/scratch_dir.h"
 #include <orrery/orrery.h>
-
-#include "generation/generation.h"
-#include "report/report.h"
 
 namespace orrery::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A fresh directory to run in, removed afterwards whatever the test left
-// in it.
-class Scratch {
-public:
-    Scratch() {
-        std::string pattern = ::testing::TempDir() + "orrery-program-XXXXXX";
-        std::vector<char> buf(pattern.begin(), pattern.end());
-        buf.push_back('\0');
-        if (::mkdtemp(buf.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed for " << pattern;
-        root_ = buf.data();
-        fs::create_directory(cwd());
-    }
-    ~Scratch() {
-        std::error_code ec;
-        fs::permissions(cwd(), fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(root_, ec);
-    }
-    Scratch(const Scratch&) = delete;
-    fs::path cwd() const { return root_ / "run"; }
-    fs::path report() const { return cwd() / "New.System"; }
-    fs::path root() const { return root_; }
-
-private:
-    fs::path root_;
-};
 
 struct Outcome {
     int status = -1;
@@ -58,9 +29,9 @@ struct Outcome {
     std::string err;
 };
 
-// Runs the program in scratch.cwd() with the clock reading `epoch_seconds`.
+// Runs the program in scratch.path() with the clock reading `epoch_seconds`.
 // `file_size_limit` is in bytes, as `ulimit -f` sets it.
-Outcome run_program_at(const Scratch& scratch, long long epoch_seconds, const std::vector<std::string>& args = {},
+Outcome run_program_at(const ScratchDir& scratch, long long epoch_seconds, const std::vector<std::string>& args = {},
                        long long file_size_limit = -1) {
     // A date without a leading "@" holds the clock still at that second, read
     // in UTC; "@" would only start it there, and a slow start on a loaded
@@ -73,11 +44,7 @@ Outcome run_program_at(const Scratch& scratch, long long epoch_seconds, const st
     std::vector<std::string> argv = {find_on_path("faketime"), "-f", clock, ORRERY_BINARY};
     argv.insert(argv.end(), args.begin(), args.end());
     auto child = run_child(argv,
-                           {.dir = scratch.cwd(),
-                            .extra_env = faketime_env(),
-                            .stdout_path = scratch.root() / "stdout",
-                            .stderr_path = scratch.root() / "stderr",
-                            .file_size_limit = file_size_limit},
+                           {.dir = scratch.path(), .extra_env = faketime_env(), .file_size_limit = file_size_limit},
                            std::chrono::seconds(60));
     EXPECT_FALSE(child->timed_out()) << "orrery did not finish at the second " << epoch_seconds;
     return {child->exit_code(), child->out(), child->err()};
@@ -88,14 +55,11 @@ struct InProcess {
     std::string report;
 };
 
+// What the library makes of the seed, through its public interface.
 InProcess generate_in_process(std::uint32_t seed) {
     InProcess run;
-    auto g = fresh_generation(seed);
     StringProgress sink(run.progress);
-    g->progress = &sink;
-    generate_system(*g);
-    g->progress = nullptr;
-    append_system_report(run.report, g->star, g->planets);
+    run.report = format_report(Generator().generate(seed, &sink));
     return run;
 }
 
@@ -119,17 +83,17 @@ protected:
 
 TEST_P(ProgramAtGoldenSecond, WritesTheReferenceReportAndProgress) {
     const std::uint32_t seed = GetParam();
-    Scratch scratch;
+    ScratchDir scratch("program");
     Outcome run = run_program_at(scratch, seed);
     ASSERT_EQ(0, run.status) << run.err;
     EXPECT_EQ("", run.err);
-    std::string report = read_file(scratch.report().string());
+    std::string report = read_file(scratch / "New.System");
     EXPECT_EQ(golden_file(seed, "New.System"), report);
     EXPECT_EQ(golden_file(seed, "stdout.txt"), run.out);
     InProcess same = generate_in_process(seed);
     EXPECT_EQ(same.report, report);
     EXPECT_EQ(same.progress, run.out);
-    EXPECT_EQ(ONLY_THE_REPORT, list_dir(scratch.cwd()));
+    EXPECT_EQ(ONLY_THE_REPORT, list_dir(scratch.path()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, ProgramAtGoldenSecond, ::testing::ValuesIn(golden_seeds()),
@@ -141,33 +105,33 @@ TEST_F(Program, RunsInTheSameSecondAgreeWhateverTheArguments) {
         {}, {}, {"--help"}, {"-s", "42", "--seed=7"}, {"New.System", "", "out put"}};
     InProcess expected = generate_in_process(seed_from_time(second));
     for (const auto& args : argument_sets) {
-        Scratch scratch;
+        ScratchDir scratch("program");
         Outcome run = run_program_at(scratch, second, args);
         std::string shown = args.empty() ? "no arguments" : args[0];
         ASSERT_EQ(0, run.status) << shown << ": " << run.err;
         EXPECT_EQ("", run.err) << shown;
         EXPECT_EQ(expected.progress, run.out) << shown;
-        EXPECT_EQ(expected.report, read_file(scratch.report().string())) << shown;
+        EXPECT_EQ(expected.report, read_file(scratch / "New.System")) << shown;
     }
 }
 
 TEST_F(Program, ClockReadingsAFullWrapApartGiveTheSameSystem) {
-    Scratch scratch;
+    ScratchDir scratch("program");
     Outcome run = run_program_at(scratch, 4294967296LL + 42);
     ASSERT_EQ(0, run.status) << "faketime could not set the clock past 2106? " << run.err;
-    EXPECT_EQ(golden_file(42, "New.System"), read_file(scratch.report().string()));
+    EXPECT_EQ(golden_file(42, "New.System"), read_file(scratch / "New.System"));
     EXPECT_EQ(golden_file(42, "stdout.txt"), run.out);
 }
 
 TEST_F(Program, AnEarlierReportIsReplacedEntirely) {
-    Scratch scratch;
+    ScratchDir scratch("program");
     {
-        std::ofstream old(scratch.report(), std::ios::binary);
+        std::ofstream old(scratch / "New.System", std::ios::binary);
         old << std::string(200000, '#') << "\nan earlier system\n";
     }
     Outcome run = run_program_at(scratch, 21);
     ASSERT_EQ(0, run.status) << run.err;
-    EXPECT_EQ(golden_file(21, "New.System"), read_file(scratch.report().string()));
+    EXPECT_EQ(golden_file(21, "New.System"), read_file(scratch / "New.System"));
 }
 
 // What a run that cannot write its report leaves: every progress line, then
@@ -179,18 +143,18 @@ void expect_report_failure(const Outcome& run, const std::string& reason, std::u
 }
 
 TEST_F(Program, ADirectoryInTheWayIsReported) {
-    Scratch scratch;
-    fs::create_directory(scratch.report());
+    ScratchDir scratch("program");
+    fs::create_directory(scratch / "New.System");
     Outcome run = run_program_at(scratch, 42);
     expect_report_failure(run, "Is a directory", 42);
-    EXPECT_TRUE(fs::is_directory(scratch.report()));
-    EXPECT_TRUE(fs::is_empty(scratch.report()));
+    EXPECT_TRUE(fs::is_directory(scratch / "New.System"));
+    EXPECT_TRUE(fs::is_empty(scratch / "New.System"));
 }
 
 TEST_F(Program, AFullDiskIsReported) {
     // The file opens, but writing or flushing it fails.
-    Scratch scratch;
-    fs::create_symlink("/dev/full", scratch.report());
+    ScratchDir scratch("program");
+    fs::create_symlink("/dev/full", scratch / "New.System");
     Outcome run = run_program_at(scratch, 42);
     expect_report_failure(run, "No space left on device", 42);
 }
@@ -198,32 +162,51 @@ TEST_F(Program, AFullDiskIsReported) {
 TEST_F(Program, AFileSizeLimitIsReported) {
     // `ulimit -f 4` lets the progress lines through but not the whole
     // report: the run must say so, not die of SIGXFSZ half-way.
-    Scratch scratch;
+    ScratchDir scratch("program");
     Outcome run = run_program_at(scratch, 42, {}, 4096);
     expect_report_failure(run, "File too large", 42);
 }
 
 TEST_F(Program, AReadOnlyDirectoryIsReported) {
     if (::geteuid() == 0) GTEST_SKIP() << "running as root: permissions do not stop a write";
-    Scratch scratch;
-    fs::permissions(scratch.cwd(), fs::perms::owner_read | fs::perms::owner_exec);
+    ScratchDir scratch("program");
+    fs::permissions(scratch.path(), fs::perms::owner_read | fs::perms::owner_exec);
     Outcome run = run_program_at(scratch, 42);
     expect_report_failure(run, "Permission denied", 42);
-    fs::permissions(scratch.cwd(), fs::perms::owner_all);
-    EXPECT_TRUE(list_dir(scratch.cwd()).empty());
+    fs::permissions(scratch.path(), fs::perms::owner_all);
+    EXPECT_TRUE(list_dir(scratch.path()).empty());
 }
 
 TEST_F(Program, AReadOnlyReportIsReportedAndKept) {
     if (::geteuid() == 0) GTEST_SKIP() << "running as root: permissions do not stop a write";
-    Scratch scratch;
+    ScratchDir scratch("program");
     {
-        std::ofstream old(scratch.report(), std::ios::binary);
+        std::ofstream old(scratch / "New.System", std::ios::binary);
         old << "kept\n";
     }
-    fs::permissions(scratch.report(), fs::perms::owner_read);
+    fs::permissions(scratch / "New.System", fs::perms::owner_read);
     Outcome run = run_program_at(scratch, 42);
     expect_report_failure(run, "Permission denied", 42);
-    EXPECT_EQ("kept\n", read_file(scratch.report().string()));
+    EXPECT_EQ("kept\n", read_file(scratch / "New.System"));
+}
+
+// Unlike the two read-only tests above, this one runs even as root: the
+// program then runs as the unprivileged user.
+TEST(OrreryFaults, AnUnwritableDirectoryIsReportedAfterTheProgress) {
+    std::string faketime = find_on_path("faketime");
+    if (faketime.empty()) GTEST_SKIP() << "faketime is not installed (scripts/setup-deps installs it)";
+    ScratchDir dir("unwritable");
+    Child::Options options{.dir = dir.path(), .extra_env = faketime_env()};
+    std::string why = make_unwritable(dir.path(), ORRERY_BINARY, options);
+    if (!why.empty()) GTEST_SKIP() << why;
+    if (options.as_nobody && !nobody_can_run(faketime)) GTEST_SKIP() << "the unprivileged user cannot run faketime";
+
+    auto child = run_child({faketime, "-f", "1970-01-01 00:00:42", ORRERY_BINARY}, options);
+    EXPECT_EQ(child->describe(), "exit 1");
+    EXPECT_EQ(child->err(), "New.System: Permission denied\n");
+    // The system was generated: its progress is all there.
+    EXPECT_EQ(child->out(), golden_file(42, "stdout.txt"));
+    EXPECT_TRUE(list_dir(dir.path()).empty());
 }
 
 }  // namespace

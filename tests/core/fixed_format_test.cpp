@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <limits>
 #include <random>
 #include <string>
@@ -16,9 +15,13 @@
 
 #include <orrery/system.h>
 #include "report/fixed_format.h"
+#include "support/doubles.h"
 
 namespace orrery {
 namespace {
+
+using testing::double_bits;
+using testing::double_from_bits;
 
 struct Format {
     int width;
@@ -34,12 +37,6 @@ std::string c_library(double value, int width, int precision) {
     return std::string(buf, static_cast<std::size_t>(n));
 }
 
-double from_bits(std::uint64_t b) {
-    double d;
-    std::memcpy(&d, &b, sizeof d);
-    return d;
-}
-
 // Compares both entry points with snprintf; returns false (after one test
 // failure naming the case) on the first mismatch so a broken build reports a
 // handful of cases, not millions.
@@ -50,10 +47,8 @@ bool same_as_printf(double value, int width, int precision) {
     std::string appended = "x";
     append_fixed(appended, value, width, precision);
     if (direct == expected && appended == "x" + expected) return true;
-    std::uint64_t b;
-    std::memcpy(&b, &value, sizeof b);
     char bits_text[32];
-    std::snprintf(bits_text, sizeof bits_text, "0x%016llx", static_cast<unsigned long long>(b));
+    std::snprintf(bits_text, sizeof bits_text, "0x%016llx", static_cast<unsigned long long>(double_bits(value)));
     ADD_FAILURE() << "%" << width << "." << precision << "f of " << bits_text << " (" << c_library(value, 0, 20)
                   << "): printf gives \"" << expected << "\", format_fixed \"" << direct << "\", append_fixed \""
                   << appended.substr(1) << "\"";
@@ -77,7 +72,7 @@ TEST(FixedFormat, SpecialValuesMatchPrintf) {
         DBL_MAX, -DBL_MAX, 1e300, -1e300, 1e22, 1e19, 1.8446744073709552e19, 1.8446744073709550e18,
         9.223372036854775e18, 4503599627370496.0, 4503599627370497.0, 9007199254740993.0, 123456789012.345,
         HUGE_VALUE, -HUGE_VALUE, 9.9999e37 / 1000.0, inf, -inf, nan, -nan, std::copysign(nan, -1.0),
-        from_bits(0x7ff0000000000001ull), from_bits(0xfff8000000000001ull),
+        double_from_bits(0x7ff0000000000001ull), double_from_bits(0xfff8000000000001ull),
         999.9995, 999.9994999999999, 99.995, 9.9995, 0.9995, 999999.5, 9999999.95,
     };
     for (double v : values) {
@@ -138,7 +133,7 @@ TEST(FixedFormat, NearDecimalTiesFollowTheBinaryValue) {
 TEST(FixedFormat, RandomBitPatternsMatchPrintf) {
     std::mt19937_64 rng(2024);
     for (int i = 0; i < 10000; ++i) {
-        double v = from_bits(rng());
+        double v = double_from_bits(rng());
         for (Format f : REPORT_FORMATS)
             if (!same_as_printf(v, f.width, f.precision)) return;
         if (!same_as_printf(v, 0, static_cast<int>(rng() % 18))) return;

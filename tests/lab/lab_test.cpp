@@ -3,13 +3,9 @@
 // same whatever the thread count, and find's answers checked against every
 // planet of a range. The shared pieces are also checked in-process where a
 // fixture shows a fault more directly than a run can.
-#include <dirent.h>
-#include <fcntl.h>
 #include <pty.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -28,15 +24,15 @@
 
 #include <gtest/gtest.h>
 
-#include "golden_support.h"
+#include "support/child_process.h"
+#include "support/doubles.h"
+#include "support/golden.h"
+#include "support/scratch_dir.h"
 #include "lab/cli/errors.h"
 #include "lab/cli/parse.h"
 #include "lab/run/seeds_in_order.h"
 #include <orrery/orrery.h>
 #include <nlohmann/json.hpp>
-
-
-extern char** environ;
 
 namespace orrery::testing {
 namespace {
@@ -44,48 +40,11 @@ namespace {
 using Json = nlohmann::ordered_json;
 namespace fs = std::filesystem;
 
-std::uint64_t bits(double d) {
-    std::uint64_t b;
-    std::memcpy(&b, &d, sizeof b);
-    return b;
-}
-
 std::vector<std::string> lines_of(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
-}
-
-// A scratch directory, removed with everything in it.
-class TempDir {
-public:
-    TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "orrery-lab-test-XXXXXX").string();
-        if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
-        path_ = tmpl;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-    const fs::path& path() const { return path_; }
-    std::set<std::string> entries() const {
-        std::set<std::string> names;
-        for (const auto& e : fs::directory_iterator(path_)) names.insert(e.path().filename().string());
-        return names;
-    }
-
-private:
-    fs::path path_;
-};
-
-void write_file(const std::string& path, const std::string& text) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr) << path;
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
 }
 
 #ifdef ORRERY_LAB_BINARY
@@ -97,85 +56,29 @@ struct LabRun {
     std::string err;
 };
 
-struct SpawnOptions {
-    std::string stdout_path;  // default: a file in the scratch directory
-};
-
-// Starts orrery-lab with standard output and standard error in files, in a
-// directory of its own so that anything it writes there can be seen.
-pid_t spawn_lab(const std::vector<std::string>& args, const TempDir& dir, const SpawnOptions& opt = {}) {
-    std::vector<std::string> argv_text = {ORRERY_LAB_BINARY};
-    argv_text.insert(argv_text.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : argv_text) argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    const std::string out = opt.stdout_path.empty() ? dir / ".stdout" : opt.stdout_path;
-    const std::string err = dir / ".stderr";
-    const std::string cwd = dir.path().string();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
-    // As from an interactive shell, whatever this test runner was started
-    // from: the signals a user sends act, and none is blocked.
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t set;
-    sigemptyset(&set);
-    posix_spawnattr_setsigmask(&attr, &set);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGTERM);
-    posix_spawnattr_setsigdefault(&attr, &set);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    pid_t pid = -1;
-    const int rc = posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), environ);
-    posix_spawnattr_destroy(&attr);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) throw std::runtime_error(std::string("cannot start orrery-lab: ") + std::strerror(rc));
-    return pid;
-}
-
-// Waits for the run to end; one that has not ended within `limit` is killed
-// and reported as killed.
-LabRun wait_lab(pid_t pid, const TempDir& dir, const SpawnOptions& opt = {},
-                std::chrono::seconds limit = std::chrono::seconds(300)) {
-    int status = 0;
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    for (;;) {
-        const pid_t r = waitpid(pid, &status, WNOHANG);
-        if (r == pid || (r < 0 && errno != EINTR)) break;
-        if (std::chrono::steady_clock::now() > deadline) {
-            ADD_FAILURE() << "orrery-lab did not end in time";
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+// Runs orrery-lab to its end in dir, a directory of its own so that anything
+// it writes there can be seen; standard output goes to stdout_path when one
+// is given (a device such as /dev/full).
+LabRun run_lab(const std::vector<std::string>& args, const ScratchDir& dir, const fs::path& stdout_path = {}) {
+    std::vector<std::string> argv = {ORRERY_LAB_BINARY};
+    argv.insert(argv.end(), args.begin(), args.end());
+    auto child = run_child(argv, {.dir = dir.path(), .stdout_path = stdout_path}, std::chrono::seconds(300));
+    EXPECT_FALSE(child->timed_out()) << "orrery-lab did not end in time";
     LabRun run;
-    if (WIFEXITED(status)) run.exit_code = WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
-    if (opt.stdout_path.empty()) run.out = read_file(dir / ".stdout");
-    run.err = read_file(dir / ".stderr");
-    std::remove((dir / ".stdout").c_str());
-    std::remove((dir / ".stderr").c_str());
+    run.exit_code = child->exit_code();
+    run.signal = child->term_signal();
+    run.out = child->out();
+    run.err = child->err();
     return run;
-}
-
-LabRun run_lab(const std::vector<std::string>& args, const TempDir& dir, const SpawnOptions& opt = {}) {
-    return wait_lab(spawn_lab(args, dir, opt), dir, opt);
 }
 
 // Runs a command that must succeed quietly and returns its standard output.
 std::string lab_output(const std::vector<std::string>& args) {
-    TempDir dir;
+    ScratchDir dir("lab");
     LabRun r = run_lab(args, dir);
     EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(dir.entries(), std::set<std::string>{}) << "wrote files beside its output";
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{}) << "wrote files beside its output";
     return r.out;
 }
 
@@ -194,7 +97,7 @@ TEST_P(LabGoldenSeed, ShowTextIsTheReportAndProgressGoesToStandardError) {
     const std::string seed = std::to_string(GetParam());
     EXPECT_EQ(lab_output({"show", "--seed", seed}), golden_file(GetParam(), "New.System"));
 
-    TempDir dir;
+    ScratchDir dir("lab");
     LabRun r = run_lab({"show", "--seed", seed, "--progress"}, dir);
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(r.out, golden_file(GetParam(), "New.System"));
@@ -204,7 +107,7 @@ TEST_P(LabGoldenSeed, ShowTextIsTheReportAndProgressGoesToStandardError) {
     EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(read_file(dir / "system.txt"), golden_file(GetParam(), "New.System"));
-    EXPECT_EQ(dir.entries(), std::set<std::string>{"system.txt"});
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"system.txt"});
 }
 
 // Every value of the reference dump comes back bit for bit through JSON; the
@@ -216,7 +119,7 @@ TEST_P(LabGoldenSeed, ShowJsonCarriesEveryValueOfTheDump) {
 
     ASSERT_EQ(j.at("star").size(), dump.at("star").size());
     for (const auto& [name, value] : dump.at("star").items())
-        EXPECT_EQ(bits(j.at("star").at(name).get<double>()), bits(dump_double(value))) << "star " << name;
+        EXPECT_TRUE(same_double(dump_double(value), j.at("star").at(name).get<double>())) << "star " << name;
 
     const std::set<std::string> surface = {"surface_gravity", "volatile_inventory", "surface_pressure",
                                            "boiling_point",   "hydrosphere",        "surface_temp",
@@ -241,7 +144,7 @@ TEST_P(LabGoldenSeed, ShowJsonCarriesEveryValueOfTheDump) {
             } else {
                 const double expected = dump_double(value);
                 if (std::isfinite(expected))
-                    EXPECT_EQ(bits(v.get<double>()), bits(expected)) << at << name;
+                    EXPECT_TRUE(same_double(expected, v.get<double>())) << at << name;
                 else
                     EXPECT_TRUE(v.is_null()) << at << name;
             }
@@ -541,13 +444,13 @@ TEST(LabBadInput, ExitsWithStatus2AMessageAndNothingWritten) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(join(c.args));
-        TempDir dir;
+        ScratchDir dir("lab");
         const LabRun r = run_lab(c.args, dir);
         EXPECT_EQ(r.exit_code, 2);
         EXPECT_EQ(r.out, "");
         EXPECT_EQ(r.err.rfind("orrery-lab: ", 0), 0u) << r.err;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
-        EXPECT_EQ(dir.entries(), std::set<std::string>{});
+        EXPECT_EQ(dir.entries(), std::vector<std::string>{});
     }
 }
 
@@ -572,14 +475,14 @@ TEST(LabOutputError, NamesTheFileAndTheSystemErrorWithStatus1) {
     };
     for (const auto& args : commands) {
         SCOPED_TRACE(join(args));
-        TempDir dir;
+        ScratchDir dir("lab");
         std::vector<std::string> to_full = args;
         to_full.insert(to_full.end(), {"-o", "/dev/full"});
         LabRun r = run_lab(to_full, dir);
         EXPECT_EQ(r.exit_code, 1);
         EXPECT_EQ(r.err, "orrery-lab: /dev/full: " + enospc + "\n");
 
-        r = run_lab(args, dir, {.stdout_path = "/dev/full"});
+        r = run_lab(args, dir, "/dev/full");
         EXPECT_EQ(r.exit_code, 1);
         EXPECT_EQ(r.err, "orrery-lab: standard output: " + enospc + "\n");
     }
@@ -588,13 +491,13 @@ TEST(LabOutputError, NamesTheFileAndTheSystemErrorWithStatus1) {
 // A file that exists is replaced only by a complete one; until then, and
 // when the run is stopped, it keeps what it held and no temporary file stays.
 TEST(LabOutputFile, ReplacedWholeOrNotAtAll) {
-    TempDir dir;
+    ScratchDir dir("lab");
     write_file(dir / "systems.jsonl", "the old content\n");
     ASSERT_EQ(chmod((dir / "systems.jsonl").c_str(), 0640), 0);
     LabRun r = run_lab({"batch", "--seeds", "0..9", "-o", "systems.jsonl"}, dir);
     EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_EQ(read_file(dir / "systems.jsonl"), lab_output({"batch", "--seeds", "0..9"}));
-    EXPECT_EQ(dir.entries(), std::set<std::string>{"systems.jsonl"});
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"systems.jsonl"});
     struct stat st {};
     ASSERT_EQ(stat((dir / "systems.jsonl").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u) << "the replaced file keeps its permissions";
@@ -602,7 +505,8 @@ TEST(LabOutputFile, ReplacedWholeOrNotAtAll) {
     for (int sig : {SIGINT, SIGTERM}) {
         SCOPED_TRACE(strsignal(sig));
         write_file(dir / "systems.jsonl", "the old content\n");
-        const pid_t pid = spawn_lab({"batch", "--seeds", "0..4000000", "--threads", "1", "-o", "systems.jsonl"}, dir);
+        Child child({ORRERY_LAB_BINARY, "batch", "--seeds", "0..4000000", "--threads", "1", "-o", "systems.jsonl"},
+                    {.dir = dir.path()});
         // Wait until the temporary file exists and has grown, then stop the run.
         bool writing = false;
         for (int i = 0; i < 400 && !writing; ++i) {
@@ -611,18 +515,19 @@ TEST(LabOutputFile, ReplacedWholeOrNotAtAll) {
                 if (name.rfind(".systems.jsonl", 0) == 0 && fs::file_size(dir / name) > 0) writing = true;
         }
         EXPECT_TRUE(writing) << "no temporary file appeared";
-        kill(pid, sig);
-        r = wait_lab(pid, dir, {}, std::chrono::seconds(20));
-        EXPECT_EQ(r.signal, sig);
+        child.signal(sig);
+        child.wait(std::chrono::seconds(20));
+        EXPECT_FALSE(child.timed_out()) << "orrery-lab did not end in time";
+        EXPECT_EQ(child.term_signal(), sig);
         EXPECT_EQ(read_file(dir / "systems.jsonl"), "the old content\n");
-        EXPECT_EQ(dir.entries(), std::set<std::string>{"systems.jsonl"});
+        EXPECT_EQ(dir.entries(), std::vector<std::string>{"systems.jsonl"});
     }
 }
 
 // Writing through a symbolic link replaces the file it points to and keeps
 // the link, as writing to the file in place would.
 TEST(LabOutputFile, ALinkKeepsPointingAtTheNewContent) {
-    TempDir dir;
+    ScratchDir dir("lab");
     fs::create_directory(dir.path() / "real");
     write_file(dir / "real/system.txt", "the old content\n");
     fs::create_symlink("real/system.txt", dir.path() / "link.txt");
@@ -630,7 +535,7 @@ TEST(LabOutputFile, ALinkKeepsPointingAtTheNewContent) {
     EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_TRUE(fs::is_symlink(dir.path() / "link.txt"));
     EXPECT_EQ(read_file(dir / "real/system.txt"), golden_file(42, "New.System"));
-    EXPECT_EQ(dir.entries(), (std::set<std::string>{"link.txt", "real"}));
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"link.txt", "real"}));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "real"), fs::directory_iterator()), 1);
 }
 
@@ -675,7 +580,7 @@ TEST(LabBatch, SameBytesWhateverTheThreadsAndTheSameSystemsAsShow) {
                 else if (v.is_string())
                     EXPECT_EQ(cells[k], v.get<std::string>()) << names[k];
                 else
-                    EXPECT_EQ(bits(std::stod(cells[k])), bits(v.get<double>())) << names[k] << " " << cells[k];
+                    EXPECT_TRUE(same_double(v.get<double>(), std::stod(cells[k]))) << names[k] << " " << cells[k];
             }
         }
     }
@@ -700,7 +605,7 @@ TEST(LabBench, SignatureIsFnv1aOfProgressThenReportWhateverTheThreads) {
 
     // Computed here, byte by byte, from what show prints for seed 41 and the
     // reference files of seed 42: each seed's progress lines, then its report.
-    TempDir dir;
+    ScratchDir dir("lab");
     const LabRun show41 = run_lab({"show", "--seed", "41", "--progress"}, dir);
     ASSERT_EQ(show41.exit_code, 0);
     ASSERT_FALSE(show41.err.empty());
@@ -814,18 +719,9 @@ TEST(LabFind, ReportsExactlyThePlanetsThatMeetEveryCriterion) {
 TEST(LabProgress, BarOnATerminalOnly) {
     int master = -1, slave = -1;
     ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
-    std::string bin = ORRERY_LAB_BINARY;
-    std::vector<std::string> args = {bin, "batch", "--seeds", "0..400", "--threads", "2", "-o", "/dev/null"};
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, slave, STDERR_FILENO);
-    posix_spawn_file_actions_addclose(&actions, master);
-    pid_t pid = -1;
-    ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
+    ScratchDir terminal_dir("lab");
+    Child child({ORRERY_LAB_BINARY, "batch", "--seeds", "0..400", "--threads", "2", "-o", "/dev/null"},
+                {.dir = terminal_dir.path(), .stderr_fd = slave});
     close(slave);
     std::string seen;
     char buf[4096];
@@ -839,15 +735,14 @@ TEST(LabProgress, BarOnATerminalOnly) {
             break;  // EIO once the program has ended
     }
     close(master);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    child.wait(std::chrono::seconds(60));
+    EXPECT_EQ(child.describe(), "exit 0");
     EXPECT_NE(seen.find("401/401"), std::string::npos) << seen;
     EXPECT_NE(seen.find("systems/s"), std::string::npos) << seen;
     EXPECT_NE(seen.find("left"), std::string::npos) << seen;
 
     // The same run with standard error in a file: not a word.
-    TempDir dir;
+    ScratchDir dir("lab");
     const LabRun r = run_lab({"batch", "--seeds", "0..400", "--threads", "2", "-o", "/dev/null"}, dir);
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(r.err, "");
@@ -857,15 +752,17 @@ TEST(LabProgress, BarOnATerminalOnly) {
 // The JSON schema in the repository accepts real output
 
 TEST(LabSchema, RealOutputValidates) {
-    if (std::system("python3 -c 'import jsonschema' 2>/dev/null") != 0)
+    const std::string python = find_on_path("python3");
+    if (python.empty() ||
+        run_child({python, "-c", "import jsonschema"}, {.dir = fs::temp_directory_path()})->describe() != "exit 0")
         GTEST_SKIP() << "python3 with the jsonschema module is not installed";
-    TempDir dir;
+    ScratchDir dir("lab");
     // Seeds with gas giants, a resonant planet and an airless rocky planet.
     write_file(dir / "batch.jsonl", lab_output({"batch", "--seeds", "0..200"}) +
                                         lab_output({"batch", "--seeds", "4294967295..4294967295"}));
     write_file(dir / "show.json", lab_output({"show", "--seed", "2450", "--format", "json"}));
     write_file(dir / "bad.json", R"({"seed": 1, "star": {}, "planets": []})");
-    const std::string script = dir / "check.py";
+    const fs::path script = dir / "check.py";
     write_file(script,
                "import json, sys, jsonschema\n"
                "schema = json.load(open(sys.argv[1]))\n"
@@ -877,11 +774,12 @@ TEST(LabSchema, RealOutputValidates) {
                "assert kinds == {'rocky', 'gas giant'}, kinds\n"
                "assert not v.is_valid(json.load(open(sys.argv[4])))\n"
                "print(len(docs))\n");
-    const std::string cmd = "python3 " + script + " " + ORRERY_SOURCE_DIR + "/docs/system.schema.json " +
-                            (dir / "batch.jsonl") + " " + (dir / "show.json") + " " + (dir / "bad.json") + " > " +
-                            (dir / "result") + " 2>&1";
-    EXPECT_EQ(std::system(cmd.c_str()), 0) << read_file(dir / "result");
-    EXPECT_EQ(read_file(dir / "result"), "203\n");
+    auto check = run_child({python, script.string(), std::string(ORRERY_SOURCE_DIR) + "/docs/system.schema.json",
+                            (dir / "batch.jsonl").string(), (dir / "show.json").string(), (dir / "bad.json").string()},
+                           {.dir = dir.path()});
+    EXPECT_EQ(check->describe(), "exit 0") << check->out() << check->err();
+    EXPECT_EQ(check->out(), "203\n");
+    EXPECT_EQ(check->err(), "");
 }
 
 #endif  // ORRERY_LAB_BINARY

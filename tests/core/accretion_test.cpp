@@ -11,7 +11,7 @@
 
 #include "accretion/accretion.h"
 #include "core_test_support.h"
-#include "golden_support.h"
+#include "support/golden.h"
 #include <orrery/orrery.h>
 
 #include "generation/generation.h"

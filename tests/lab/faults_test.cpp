@@ -1,9 +1,9 @@
-// What a user sees when something goes wrong around the programs: a directory
-// they cannot write, a full disk, a mistyped command line, a long batch
-// stopped with Ctrl-C. In every case the program must say so, end with a
-// non-zero status, and never leave a file that looks complete but is not.
+// What a user of orrery-lab sees when something goes wrong: a directory they
+// cannot write, a full disk, a mistyped command line, a long batch stopped
+// with Ctrl-C. In every case the program must say so, end with a non-zero
+// status, and never leave a file that looks complete but is not. (orrery's
+// own faults are with its other tests, in program_test.cpp.)
 #include <signal.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
@@ -14,8 +14,9 @@
 
 #include <gtest/gtest.h>
 
-#include "child_process.h"
-#include "golden_support.h"
+#include "support/child_process.h"
+#include "support/golden.h"
+#include "support/scratch_dir.h"
 
 namespace orrery::testing {
 namespace {
@@ -23,46 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
-
-void write_text(const fs::path& p, const std::string& text) {
-    std::ofstream out(p, std::ios::binary);
-    out << text;
-}
-
-// Makes `dir` unwritable for the child: by permissions, and (when the tests
-// run as root, whom permissions do not stop) by running the child as the
-// unprivileged user. Returns why that cannot be done here, or "".
-std::string make_unwritable(const fs::path& dir, const std::string& program, Child::Options& options) {
-    fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                             fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
-    if (geteuid() == 0) {
-        if (!nobody_can_run(program))
-            return "running as root and the unprivileged user cannot run " + program;
-        options.as_nobody = true;
-    }
-    return "";
-}
-
-// ---------------------------------------------------------------------------
-// orrery. Its other faults (New.System a directory, a full disk, a read-only
-// report) are in program_test.cpp; this one runs even as root.
-
-TEST(OrreryFaults, AnUnwritableDirectoryIsReportedAfterTheProgress) {
-    std::string faketime = find_on_path("faketime");
-    if (faketime.empty()) GTEST_SKIP() << "faketime is not installed (scripts/setup-deps installs it)";
-    ScratchDir dir("unwritable");
-    Child::Options options{.dir = dir.path(), .extra_env = faketime_env()};
-    std::string why = make_unwritable(dir.path(), ORRERY_BINARY, options);
-    if (!why.empty()) GTEST_SKIP() << why;
-    if (options.as_nobody && !nobody_can_run(faketime)) GTEST_SKIP() << "the unprivileged user cannot run faketime";
-
-    auto child = run_child({faketime, "-f", "1970-01-01 00:00:42", ORRERY_BINARY}, options);
-    EXPECT_EQ(child->describe(), "exit 1");
-    EXPECT_EQ(child->err(), "New.System: Permission denied\n");
-    // The system was generated: its progress is all there.
-    EXPECT_EQ(child->out(), golden_file(42, "stdout.txt"));
-    EXPECT_TRUE(list_dir(dir.path()).empty());
-}
 
 #ifdef ORRERY_LAB_BINARY
 
@@ -127,14 +88,14 @@ constexpr const char* EARLIER = "results of an earlier batch\n";
 TEST(LabFaults, AFinishedBatchReplacesTheTargetWhole) {
     // The control for the tests below: the same command, left to finish.
     ScratchDir dir("batch");
-    write_text(dir / "out.jsonl", EARLIER);
+    write_file(dir / "out.jsonl", EARLIER);
     auto to_file = run_child({LAB, "batch", "--seeds", "0..300", "--threads", "2", "-o", "out.jsonl"},
                              {.dir = dir.path()}, seconds(120));
     ASSERT_EQ(to_file->describe(), "exit 0") << to_file->err();
     auto to_stdout = run_child({LAB, "batch", "--seeds", "0..300", "--threads", "1"}, {.dir = dir.path()},
                                seconds(120));
     ASSERT_EQ(to_stdout->describe(), "exit 0") << to_stdout->err();
-    std::string written = slurp(dir / "out.jsonl");
+    std::string written = read_file(dir / "out.jsonl");
     EXPECT_EQ(written, to_stdout->out());
     EXPECT_GT(written.size(), 100000u);
     EXPECT_EQ(list_dir(dir.path()), std::vector<std::string>{"out.jsonl"});
@@ -152,13 +113,13 @@ TEST(LabFaults, AWriteThatFailsHalfwayKeepsTheEarlierFile) {
     // The file-size limit stops the writes partway, as a disk that fills up
     // during a long batch does.
     ScratchDir dir("halfway");
-    write_text(dir / "out.jsonl", EARLIER);
+    write_file(dir / "out.jsonl", EARLIER);
     Child::Options options{.dir = dir.path(), .file_size_limit = 256 * 1024};
     auto child = run_child({LAB, "batch", "--seeds", "0..3000", "--threads", "1", "-o", "out.jsonl"}, options,
                            seconds(120));
     EXPECT_EQ(child->describe(), "exit 1");
     EXPECT_EQ(child->err(), "orrery-lab: out.jsonl: File too large\n");
-    EXPECT_EQ(slurp(dir / "out.jsonl"), EARLIER);
+    EXPECT_EQ(read_file(dir / "out.jsonl"), EARLIER);
     EXPECT_EQ(list_dir(dir.path()), std::vector<std::string>{"out.jsonl"});
 
     // Standard output redirected to a file cannot be kept whole, but the cut
@@ -170,14 +131,14 @@ TEST(LabFaults, AWriteThatFailsHalfwayKeepsTheEarlierFile) {
 
 TEST(LabFaults, AnUnwritableDirectoryIsReported) {
     ScratchDir dir("unwritable");
-    write_text(dir / "out.jsonl", EARLIER);
+    write_file(dir / "out.jsonl", EARLIER);
     Child::Options options{.dir = dir.path()};
     std::string why = make_unwritable(dir.path(), LAB, options);
     if (!why.empty()) GTEST_SKIP() << why;
     auto child = run_child({LAB, "batch", "--seeds", "0..50", "-o", "out.jsonl"}, options, seconds(60));
     EXPECT_EQ(child->describe(), "exit 1");
     EXPECT_EQ(child->err(), "orrery-lab: out.jsonl: Permission denied\n");
-    EXPECT_EQ(slurp(dir / "out.jsonl"), EARLIER);
+    EXPECT_EQ(read_file(dir / "out.jsonl"), EARLIER);
     EXPECT_EQ(list_dir(dir.path()), std::vector<std::string>{"out.jsonl"});
 }
 
@@ -213,7 +174,7 @@ TEST(LabFaults, AnInterruptedBatchLeavesTheEarlierFileAndNoTemporary) {
         SCOPED_TRACE(c.name);
         ScratchDir dir("interrupt");
         const std::string target = std::string("out.") + c.format;
-        write_text(dir / target, EARLIER);
+        write_file(dir / target, EARLIER);
         // Far more seeds than can finish before the signal comes.
         Child child({LAB, "batch", "--seeds", "0..50000000", "--threads", c.threads, "--format", c.format, "-o",
                      target},
@@ -225,7 +186,7 @@ TEST(LabFaults, AnInterruptedBatchLeavesTheEarlierFileAndNoTemporary) {
         EXPECT_FALSE(child.timed_out()) << "the batch did not stop";
         EXPECT_TRUE(ended_unsuccessfully(child)) << child.describe();
         EXPECT_EQ(child.term_signal(), c.signal) << child.describe();
-        EXPECT_EQ(slurp(dir / target), EARLIER);
+        EXPECT_EQ(read_file(dir / target), EARLIER);
         EXPECT_EQ(list_dir(dir.path()), std::vector<std::string>{target});
     }
 }
@@ -233,7 +194,7 @@ TEST(LabFaults, AnInterruptedBatchLeavesTheEarlierFileAndNoTemporary) {
 TEST(LabFaults, AnInterruptedStatsRunLeavesTheEarlierPlots) {
     ScratchDir dir("stats");
     fs::create_directory(dir / "plots");
-    write_text(dir / "plots" / "index.html", "<p>plots of an earlier run</p>\n");
+    write_file(dir / "plots" / "index.html", "<p>plots of an earlier run</p>\n");
     Child child({LAB, "stats", "--seeds", "0..50000000", "--threads", "1", "-o", "plots"}, {.dir = dir.path()});
     // Under way: it has had time to start, and is far from finished.
     std::this_thread::sleep_for(milliseconds(500));
@@ -243,7 +204,7 @@ TEST(LabFaults, AnInterruptedStatsRunLeavesTheEarlierPlots) {
     EXPECT_FALSE(child.timed_out()) << "stats did not stop";
     EXPECT_EQ(child.term_signal(), SIGINT) << child.describe();
     EXPECT_EQ(child.out(), "") << "no summary of a partial run";
-    EXPECT_EQ(slurp(dir / "plots" / "index.html"), "<p>plots of an earlier run</p>\n");
+    EXPECT_EQ(read_file(dir / "plots" / "index.html"), "<p>plots of an earlier run</p>\n");
     EXPECT_EQ(list_dir(dir / "plots"), std::vector<std::string>{"index.html"});
 }
 

@@ -11,7 +11,7 @@
 
 #include "core_test_support.h"
 #include "environment/environment.h"
-#include "golden_support.h"
+#include "support/golden.h"
 #include <orrery/orrery.h>
 
 #include "generation/generation.h"
@@ -323,9 +323,9 @@ TEST(Atmosphere, TheAirlessPlanetOfSeed2450DrewBelowNothing) {
             if (std::string(name) == "vary_around" && spread == 0.2 && result < 0) inventories.push_back(result);
         }
     } draws;
-    auto g = fresh_generation(2450);
+    auto g = std::make_unique<Generation>();
     g->random.observer = &draws;
-    generate_system(*g);
+    run_generation(*g, 2450);
     const Planet& p = g->planets.at(11);
     EXPECT_GE(p.escape_velocity / p.rms_velocity, 5.0) << "the planet does hold gas";
     EXPECT_FALSE(draws.inventories.empty()) << "no volatile inventory was drawn below zero";

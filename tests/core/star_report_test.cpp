@@ -5,16 +5,16 @@
 #include <cstdio>
 #include <iterator>
 #include <limits>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include "core_test_support.h"
-#include "golden_support.h"
+#include "support/golden.h"
+#include "support/scratch_dir.h"
 #include <orrery/orrery.h>
 
 #include "generation/generation.h"
@@ -71,8 +71,8 @@ void expect_star_draws_in_place(const Generation& g, std::uint32_t seed) {
 
 TEST(Star, MassAndAgeComeFromTheirPlacesInTheStream) {
     for (std::uint32_t seed : golden_seeds()) {
-        auto g = fresh_generation(seed);
-        generate_system(*g);
+        auto g = std::make_unique<Generation>();
+        run_generation(*g, seed);
         expect_star_draws_in_place(*g, seed);
         EXPECT_LT(g->star.age, 6e9);
         EXPECT_GT(g->star.age, 1e9);
@@ -84,8 +84,8 @@ TEST(Star, AHeavyStarsAgeIsBoundByItsLifetime) {
     // to fall below six billion years; find one that does.
     for (std::uint32_t seed = 1;; ++seed) {
         ASSERT_LT(seed, 200u) << "no heavy star among the first seeds";
-        auto g = fresh_generation(seed);
-        generate_system(*g);
+        auto g = std::make_unique<Generation>();
+        run_generation(*g, seed);
         if (g->star.mass_ratio < 1.2) continue;
         EXPECT_LT(g->star.main_sequence_life, 6e9);
         EXPECT_LT(g->star.age, g->star.main_sequence_life);
@@ -367,12 +367,11 @@ TEST(Report, PlanetsAreNumberedInListOrderWithoutGaps) {
 // ---------------------------------------------------------------- the file
 
 TEST(ReportFile, ReplacesAnEarlierFileEntirely) {
-    // Named per process: several builds may run their tests at once.
-    std::string path = ::testing::TempDir() + "orrery_report_replace_" + std::to_string(::getpid()) + ".txt";
+    ScratchDir dir("report");
+    const std::string path = (dir / "replaced.txt").string();
     ASSERT_TRUE(write_text_file(path.c_str(), std::string(50000, 'x')));
     ASSERT_TRUE(write_text_file(path.c_str(), "short\n"));
     EXPECT_EQ("short\n", read_file(path));
-    std::remove(path.c_str());
 }
 
 TEST(ReportFile, AFullDeviceFailsWithItsErrorWhetherTheWriteOrTheFlushFails) {
@@ -387,7 +386,8 @@ TEST(ReportFile, AFullDeviceFailsWithItsErrorWhetherTheWriteOrTheFlushFails) {
 
 TEST(ReportFile, AnUnopenableFileFailsWithItsError) {
     errno = 0;
-    EXPECT_FALSE(write_text_file(::testing::TempDir().c_str(), "text"));
+    ScratchDir dir("report");
+    EXPECT_FALSE(write_text_file(dir.path().c_str(), "text"));
     EXPECT_EQ(EISDIR, errno);
 }
 
