@@ -34,23 +34,22 @@ using namespace orrery;
 // large systems in their natural proportions, not one seed's luck.
 constexpr std::uint32_t SEED_SPAN = 1000;
 
-// One system in memory: progress lines then report, as a batch tool keeps them.
-void generate_and_report(Generation& g, std::uint32_t seed, std::string& text) {
+// One system in memory through the public interface: progress lines then
+// report, as a batch tool keeps them.
+void generate_and_report(Generator& generator, System& system, std::uint32_t seed, std::string& text) {
     text.clear();
     StringProgress progress(text);
-    g.progress = &progress;
-    start_generation(g, seed);
-    generate_system(g);
-    g.progress = nullptr;
-    append_system_report(text, g.star, g.planets);
+    generator.generate(seed, system, &progress);
+    append_report(text, system);
 }
 
 void BM_WholeSystem(benchmark::State& state) {
-    auto g = std::make_unique<Generation>();
+    Generator generator;
+    System system;
     std::string text;
     std::uint32_t seed = 0;
     for (auto _ : state) {
-        generate_and_report(*g, seed % SEED_SPAN + 1, text);
+        generate_and_report(generator, system, seed % SEED_SPAN + 1, text);
         benchmark::DoNotOptimize(text.data());
         ++seed;
     }
@@ -105,20 +104,17 @@ void BM_PlanetPipeline(benchmark::State& state) {
 }
 BENCHMARK(BM_PlanetPipeline);
 
-const std::vector<Generation>& finished_systems() {
-    static const std::vector<Generation> systems = [] {
-        std::vector<Generation> v(SEED_SPAN);
-        for (std::uint32_t i = 0; i < SEED_SPAN; ++i) {
-            start_generation(v[i], i + 1);
-            generate_system(v[i]);
-        }
+const std::vector<System>& finished_systems() {
+    static const std::vector<System> systems = [] {
+        std::vector<System> v;
+        for (std::uint32_t i = 0; i < SEED_SPAN; ++i) v.push_back(make_system(i + 1));
         return v;
     }();
     return systems;
 }
 
 void BM_Report(benchmark::State& state) {
-    const std::vector<Generation>& done = finished_systems();
+    const std::vector<System>& done = finished_systems();
     std::string text;
     std::size_t i = 0;
     for (auto _ : state) {
@@ -141,7 +137,7 @@ struct FormatCase {
 
 const std::vector<FormatCase>& format_cases() {
     static const std::vector<FormatCase> cases = [] {
-        const std::vector<Generation>& done = finished_systems();
+        const std::vector<System>& done = finished_systems();
         std::vector<FormatCase> v;
         for (std::size_t i = 0; i < 64; ++i) {
             for (const Planet& p : done[i].planets) {
@@ -229,7 +225,8 @@ int count_seeds(const char* first_text, const char* last_text) {
         std::fprintf(stderr, "orrery_bench: --count takes two seeds, FIRST LAST\n");
         return 2;
     }
-    auto g = std::make_unique<Generation>();
+    Generator generator;
+    System system;
     std::string text;
     text.reserve(1 << 16);
     // Only the sizes are summed: hashing the text would cost more per system
@@ -237,7 +234,7 @@ int count_seeds(const char* first_text, const char* last_text) {
     std::uint64_t bytes = 0;
     unsigned long n = 0;
     for (unsigned long s = first; s <= last; ++s) {
-        generate_and_report(*g, static_cast<std::uint32_t>(s), text);
+        generate_and_report(generator, system, static_cast<std::uint32_t>(s), text);
         bytes += text.size();
         ++n;
     }

@@ -8,8 +8,8 @@
 
 #include <orrery/version.h>
 
-#include "commands.h"
-#include "common.h"
+#include "lab/cli/errors.h"
+#include "lab/commands/commands.h"
 
 namespace {
 
@@ -48,7 +48,8 @@ int main(int argc, char** argv) {
     orrery::lab::add_batch_command(app);
     orrery::lab::add_find_command(app);
     orrery::lab::add_bench_command(app);
-    orrery::lab::add_picture_commands(app);
+    orrery::lab::add_draw_and_page_commands(app);
+    orrery::lab::add_stats_command(app);
 
     // A misspelt command ("shwo") would otherwise be taken for stray
     // arguments; name it as the command it was meant to be.

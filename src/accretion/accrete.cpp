@@ -13,9 +13,8 @@ void accrete_planets(Generation& g, double star_mass, double luminosity,
                      double inner_dust, double outer_dust) {
     AccretionState& acc = g.accretion;
     reset_disc(g, inner_dust, outer_dust);
-    double r = std::pow(star_mass, 0.3333333333333333);
-    double inj_lo = 0.3 * r;
-    double inj_hi = 50 * r;
+    const double inj_lo = injection_inner_limit(star_mass);
+    const double inj_hi = injection_outer_limit(star_mass);
     do {
         ++g.counts.accretion_passes;
         double a = uniform_between(g.random, inj_lo, inj_hi);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "accretion/accretion.h"
+#include "generation/constants.h"
 #include "generation/generation.h"
 
 namespace orrery {
@@ -74,7 +75,7 @@ double sweep_dust(Generation& g, double mass, double a, double e, double crit) {
     const double dust_and_gas = takes_gas ? dust_only * 50 / gas_gain : dust_only;
     const double gas_only = takes_gas ? 0.0 * 50 / gas_gain : 0.0;
     const double width = r_out - lo;
-    const double swept_area = (a * a * 12.5663706144) * mu;
+    const double swept_area = (a * a * FOUR_PI) * mu;
     const std::vector<DustBand>& bands = acc.dust_bands;
     double total = 0.0;
     for (std::size_t i = bands.size(); i-- > 0;) {

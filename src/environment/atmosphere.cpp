@@ -2,8 +2,9 @@
 // pressure and boiling point of water at its surface.
 #include <cmath>
 
-#include "generation/generation.h"
 #include "environment/environment.h"
+#include "generation/constants.h"
+#include "generation/generation.h"
 
 namespace orrery {
 
@@ -48,7 +49,7 @@ double compute_volatile_inventory(Generation& g, int orbit_zone, int runaway_gre
 }
 
 double compute_surface_pressure(double volatile_inventory, double radius, double surface_gravity) {
-    return (volatile_inventory * surface_gravity) / ((6378 / radius) * (6378 / radius));
+    return (volatile_inventory * surface_gravity) / ((EARTH_RADIUS_KM / radius) * (EARTH_RADIUS_KM / radius));
 }
 
 // Clausius-Clapeyron through 373 K at 1000 millibars.

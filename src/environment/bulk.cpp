@@ -1,9 +1,14 @@
 // Bulk and orbital properties of a planet: zone, size, density, year, day,
 // tilt and gravity.
 #include <cmath>
+#include <cstddef>
+#include <string_view>
 
-#include "generation/generation.h"
+#include <orrery/progress.h>
+
 #include "environment/environment.h"
+#include "generation/constants.h"
+#include "random/random.h"
 #include "report/fixed_format.h"
 
 namespace orrery {
@@ -24,7 +29,7 @@ double compute_empirical_density(const Star& star, int is_gas_giant, double mass
 
 // Radius in km of a sphere of that mass (in grams) and density.
 double radius_from_density(double mass, double density) {
-    return std::pow(((mass * 1.989e33) / density) * 3 / 12.5663706144, 0.3333333333333333) / 100000;
+    return std::pow(((mass * GRAMS_PER_SOLAR_MASS) / density) * 3 / FOUR_PI, 0.3333333333333333) / CM_PER_KM;
 }
 
 // Radius of a cold body of the zone's mean composition: the folded constants
@@ -47,11 +52,11 @@ double radius_from_composition(int is_gas_giant, int orbit_zone, double mass) {
     double c = std::pow(mass, 0.6666666666666666) *
                (4.0032e-8 * std::pow(weight, 1.3333333333333333) * 1.581575232928835e22) /
                (number * number * 6.485e12);
-    return std::pow(mass, 0.3333333333333333) * (n / (c + 1)) / 100000;
+    return std::pow(mass, 0.3333333333333333) * (n / (c + 1)) / CM_PER_KM;
 }
 
 double density_from_radius(double mass, double radius) {
-    return (mass * 1.989e33) / (std::pow(radius * 100000, 3.0) * 12.5663706144 / 3);
+    return (mass * GRAMS_PER_SOLAR_MASS) / (std::pow(radius * CM_PER_KM, 3.0) * FOUR_PI / 3);
 }
 
 // Kepler's third law with the year as 365.256 days.
@@ -59,32 +64,31 @@ double compute_orbital_period(double separation, double mass1, double mass2) {
     return std::sqrt(std::pow(separation, 3.0) / (mass1 + mass2)) * 365.256;
 }
 
-double compute_day_length(Generation& g, int is_gas_giant, double mass, double radius,
-                          double year_days, double eccentricity) {
+DayLength compute_day_length(ProgressSink* progress, int is_gas_giant, double mass, double radius,
+                             double year_days, double eccentricity) {
     double k = is_gas_giant ? 0.24 : 0.33;
-    double omega = std::sqrt((mass * 1.989e33 * 2.92e-19) / ((radius * 100000) * (radius * 100000) * k));
-    g.spin_resonance = 0;
-    double day = 1 / ((omega / g.radians_per_rotation) * 3600);
-    if (day < year_days || std::isunordered(day, year_days)) return day;
+    double omega = std::sqrt((mass * GRAMS_PER_SOLAR_MASS * 2.92e-19) /
+                             ((radius * CM_PER_KM) * (radius * CM_PER_KM) * k));
+    double day = 1 / ((omega / RADIANS_PER_ROTATION) * 3600);
+    if (day < year_days || std::isunordered(day, year_days)) return {day, 0};
 
     // The spin is locked to the orbit: the day (hours) reached the year
     // (days). An eccentric orbit locks in resonance at a fraction of the year.
     double s = ((1 - eccentricity) / (1 + eccentricity)) * year_days;
-    if (g.progress) {
+    if (progress) {
         char line[64 + 320];
         std::size_t len = 0;
         static constexpr char prefix[] = "...maybe: ";
         for (char c : std::string_view(prefix)) line[len++] = c;
         len += format_fixed(line + len, s, 0, 6);
         line[len++] = '\n';
-        g.progress->write(std::string_view(line, len));
+        progress->write(std::string_view(line, len));
     }
     if (eccentricity > 0.01) {
-        g.report_progress("...resonance...\n");
-        g.spin_resonance = 1;
-        return s * 24.0;
+        if (progress) progress->write("...resonance...\n");
+        return {s * 24.0, 1};
     }
-    return year_days * 24.0;
+    return {year_days * 24.0, 0};
 }
 
 int draw_axial_tilt(RandomState& r, double distance) {
@@ -95,11 +99,11 @@ int draw_axial_tilt(RandomState& r, double distance) {
 }
 
 double compute_escape_velocity(double mass, double radius) {
-    return std::sqrt((mass * 1.989e33 * 1.3344e-7) / (radius * 100000));
+    return std::sqrt((mass * GRAMS_PER_SOLAR_MASS * 1.3344e-7) / (radius * CM_PER_KM));
 }
 
 double compute_surface_accel(double mass, double radius) {
-    return (mass * 1.989e33 * 6.672e-8) / ((radius * 100000) * (radius * 100000));
+    return (mass * GRAMS_PER_SOLAR_MASS * 6.672e-8) / ((radius * CM_PER_KM) * (radius * CM_PER_KM));
 }
 
 double compute_surface_gravity(double acceleration) {

@@ -3,8 +3,9 @@
 // every pass.
 #include <cmath>
 
-#include "generation/generation.h"
 #include "environment/environment.h"
+#include "generation/constants.h"
+#include "generation/generation.h"
 
 namespace orrery {
 
@@ -27,17 +28,32 @@ double compute_optical_depth(double min_molecular_weight, double surface_pressur
     return base;
 }
 
+double compute_distance_scale(double ecosphere_radius, double distance) {
+    return std::sqrt(ecosphere_radius / distance);
+}
+
+double effective_temp_at_scale(double distance_scale, double albedo) {
+    return std::pow((1 - albedo) / 0.7, 0.25) * distance_scale * 255;
+}
+
 double compute_effective_temp(double ecosphere_radius, double distance, double albedo) {
-    return std::pow((1 - albedo) / 0.7, 0.25) * std::sqrt(ecosphere_radius / distance) * 255;
+    return effective_temp_at_scale(compute_distance_scale(ecosphere_radius, distance), albedo);
+}
+
+GreenhouseTerms compute_greenhouse_terms(double optical_depth, double surface_pressure) {
+    return {std::pow(0.75 * optical_depth + 1, 0.25) - 1, std::pow(surface_pressure / 1000, 0.25) * 0.43};
+}
+
+double greenhouse_rise_with_terms(const GreenhouseTerms& terms, double effective_temp) {
+    return terms.depth * effective_temp * terms.pressure;
 }
 
 double compute_greenhouse_rise(double optical_depth, double effective_temp, double surface_pressure) {
-    return (std::pow(0.75 * optical_depth + 1, 0.25) - 1) * effective_temp *
-           (std::pow(surface_pressure / 1000, 0.25) * 0.43);
+    return greenhouse_rise_with_terms(compute_greenhouse_terms(optical_depth, surface_pressure), effective_temp);
 }
 
 double compute_hydrosphere(double volatile_inventory, double radius) {
-    double q = 6378 / radius;
+    double q = EARTH_RADIUS_KM / radius;
     double h = (q * q) * (volatile_inventory * 0.71 / 1000);
     return h <= 1 ? h : 1;
 }
@@ -45,7 +61,7 @@ double compute_hydrosphere(double volatile_inventory, double radius) {
 double compute_cloud_cover(double temperature, double min_molecular_weight, double radius,
                            double hydrosphere) {
     if (min_molecular_weight > 18) return 0;  // water vapour escapes
-    double area = radius * radius * 12.5663706144;
+    double area = radius * radius * FOUR_PI;
     double water = area * hydrosphere * 3.83e15 * 1e-8;
     double c = std::exp((temperature - 288) * 0.0698) * water * 1.839e-8 / area;
     return c <= 1 ? c : 1;
@@ -104,20 +120,18 @@ double compute_albedo(RandomState& r, double water, double cloud, double ice, do
 }
 
 void settle_surface_temperature(Generation& g, Planet& planet) {
-    const double e = g.star.ecosphere_radius;
-    const double d = planet.distance;
     const double m = planet.min_molecular_weight;
     const double p = planet.surface_pressure;
     const double tau = compute_optical_depth(m, p);
-    // The greenhouse rise's two powers depend on the atmosphere alone, not on
-    // the temperature being settled: they are taken once per planet, and the
-    // rise is then formed as compute_greenhouse_rise forms it.
-    const double depth_term = std::pow(0.75 * tau + 1, 0.25) - 1;
-    const double pressure_term = std::pow(p / 1000, 0.25) * 0.43;
-    auto greenhouse_rise = [&](double effective_temp) { return depth_term * effective_temp * pressure_term; };
-    // Effective temperature for a start albedo of 0.39, plus greenhouse.
-    double te0 = std::sqrt(e / d) * 0.9661797896193187 * 255;
-    double t = greenhouse_rise(te0) + te0;
+    // The atmosphere's greenhouse terms, the distance scale and the water
+    // there is do not change while the temperature settles: each is taken
+    // once per planet.
+    const GreenhouseTerms greenhouse = compute_greenhouse_terms(tau, p);
+    const double scale = compute_distance_scale(g.star.ecosphere_radius, planet.distance);
+    // The effective temperature for a start albedo of 0.39, its albedo factor
+    // ((1 - 0.39) / 0.7)^0.25 as stored, plus greenhouse.
+    double te0 = scale * 0.9661797896193187 * 255;
+    double t = greenhouse_rise_with_terms(greenhouse, te0) + te0;
     if (!(std::fabs(t - (t - 5)) > 1)) {
         planet.hydrosphere = 0;
         planet.cloud_cover = 0;
@@ -126,18 +140,14 @@ void settle_surface_temperature(Generation& g, Planet& planet) {
         planet.surface_temp = t;
         return;
     }
-    // The water there is, and the star's light at this distance, do not
-    // change while the temperature settles.
     const double h = compute_hydrosphere(planet.volatile_inventory, planet.radius);
-    const double light = std::sqrt(e / d);
     for (;;) {
         double c = compute_cloud_cover(t, m, planet.radius, h);
         double i = compute_ice_cover(h, t);
         double w = (t <= 273 || t >= planet.boiling_point) ? 0 : h;  // liquid only between freezing and boiling
         double a = compute_albedo(g.random, w, c, i, p);
-        // compute_effective_temp, with the light taken once.
-        double te = std::pow((1 - a) / 0.7, 0.25) * light * 255;
-        double next = greenhouse_rise(te) + te;
+        double te = effective_temp_at_scale(scale, a);
+        double next = greenhouse_rise_with_terms(greenhouse, te) + te;
         if (std::fabs(next - t) > 1) {
             t = next;
             continue;

@@ -17,8 +17,10 @@ void compute_planet_environment(Generation& g) {
             p.density = density_from_radius(p.mass, p.radius);
         }
         p.year_days = compute_orbital_period(p.distance, p.mass, star.mass_ratio);
-        p.day_hours = compute_day_length(g, p.is_gas_giant, p.mass, p.radius, p.year_days, p.eccentricity);
-        p.in_resonance = g.spin_resonance;
+        DayLength day =
+            compute_day_length(g.progress, p.is_gas_giant, p.mass, p.radius, p.year_days, p.eccentricity);
+        p.day_hours = day.day_hours;
+        p.in_resonance = day.in_resonance;
         p.axial_tilt = draw_axial_tilt(g.random, p.distance);
         p.escape_velocity = compute_escape_velocity(p.mass, p.radius);
         p.surface_accel = compute_surface_accel(p.mass, p.radius);

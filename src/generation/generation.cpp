@@ -9,7 +9,6 @@ namespace orrery {
 
 void start_generation(Generation& g, std::uint32_t seed) {
     seed_random(g.random, seed);
-    g.radians_per_rotation = 0.0;
     g.star = Star{};
     AccretionState& acc = g.accretion;
     acc.dust_bands.clear();
@@ -20,7 +19,6 @@ void start_generation(Generation& g, std::uint32_t seed) {
     acc.sweep_outer = 0.0;
     acc.dust_density = 0.0;
     g.planets.clear();
-    g.spin_resonance = 0;
     g.counts = GenerationCounts{};
     // Room for a large system from the start, so that a single run does not
     // grow its lists step by step (a batch keeps the room between systems).
@@ -31,7 +29,6 @@ void start_generation(Generation& g, std::uint32_t seed) {
 }
 
 void form_star_and_planets(Generation& g) {
-    g.radians_per_rotation = 6.2831853072;
     form_star(g);
     // The disc runs from the star out to the outer dust limit; the star's age
     // is drawn only after accretion, so every accretion draw comes before it.

@@ -25,11 +25,9 @@ struct GenerationCounts {
 
 struct Generation {
     RandomState random;
-    double radians_per_rotation = 0.0;
     Star star;
     AccretionState accretion;
     std::vector<Planet> planets;  // list order, which merges can leave out of distance order
-    int spin_resonance = 0;
     ProgressSink* progress = nullptr;  // null: progress lines are dropped
     GenerationCounts counts;
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "generation/constants.h"
 #include "report/fixed_format.h"
 
 namespace orrery {
@@ -126,7 +127,7 @@ void append_system_report(std::string& out, const Star& star, const std::vector<
         w.line("   Mass (in Earth masses):               ", p.mass * EARTH_MASSES_PER_SOLAR_MASS, 7, 3, "\n");
         w.line("   Equatorial radius (in Km):            ", p.radius, 7, 1, "\n");
         w.line("   Density (in g/cc):                    ", p.density, 7, 3, "\n");
-        w.line("   Escape Velocity (in km/sec):          ", p.escape_velocity / 100000.0, 7, 2, "\n");
+        w.line("   Escape Velocity (in km/sec):          ", p.escape_velocity / CM_PER_KM, 7, 2, "\n");
         w.text("   Smallest molecular weight retained:   ");
         w.number(p.min_molecular_weight, 7, 2);
         w.text_of(gas_label(p.min_molecular_weight));
