@@ -39,6 +39,8 @@ for i, expected in enumerate(dump["planets"]):
     assert lib.orrery_system_planet(s, i, ctypes.byref(p)) == 0
     for name, kind in FIELDS:
         want = expected[name]
+        if want is None:  # a value the record leaves unset (a gas giant's cover)
+            continue
         if isinstance(want, str):  # a value JSON cannot hold, as text
             want = float(want)
         got = getattr(p, name)
